@@ -1,0 +1,211 @@
+// The node store: the reference-counted expression graph that holds every value.
+//
+// A node is an atom (a byte text stored inline behind the header word) or an application
+// (the header word, a function part and an argument part). Nodes are shared freely and
+// reclaimed by reference counting; a NodeRef holds exactly one reference.
+#pragma once
+
+#include "core/assertion.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace rill {
+
+// The header word, lowest bit first:
+//    63  62  61 ...... 56  55 ............ 30  29 ............. 0
+//   [A ][P ][ arity code ][      span        ][ reference count  ]
+// A: atom flag. P: pending flag. Bits 56-62 together are the kind tag: 0 while unclassified,
+// 64 ("@") for inert data, otherwise arity + 52 in the arity code and the pending flag.
+inline constexpr std::uint64_t kCountMask = (std::uint64_t{1} << 30) - 1;
+inline constexpr int kSpanShift = 30;
+inline constexpr std::uint64_t kSpanLimit = std::uint64_t{1} << 26;
+inline constexpr std::uint64_t kSpanMask = (kSpanLimit - 1) << kSpanShift;
+inline constexpr int kArityShift = 56;
+inline constexpr std::uint64_t kArityMask = std::uint64_t{63} << kArityShift;
+inline constexpr std::uint64_t kPendingBit = std::uint64_t{1} << 62;
+inline constexpr std::uint64_t kAtomBit = std::uint64_t{1} << 63;
+inline constexpr int kTagShift = 56;
+inline constexpr std::uint64_t kTagMask = std::uint64_t{127} << kTagShift;
+inline constexpr unsigned kDataTag = 64; // "@": inert data
+inline constexpr int kArityBias = 52;    // the arity code holds arity + 52
+
+// Every node starts with its header word.
+struct Node {
+    std::uint64_t header;
+};
+
+// An application: three words, each child a non-null pointer holding one reference.
+struct Application : Node {
+    Node* function;
+    Node* argument;
+};
+
+// --- Raw node level -------------------------------------------------------------------------
+
+[[noreturn]] void failCountOverflow();  // a count that would pass 2^30 - 1
+void freeNode(Node* n);                 // slow path of release: the count was 1 (or 0: failure)
+
+// Adds one reference; a count that would wrap is an internal failure.
+inline void retainNode(Node* n) {
+    if ((n->header & kCountMask) == kCountMask)
+        failCountOverflow();
+    ++n->header;
+}
+
+// Gives one reference back; the last one frees the node and releases its children.
+inline void releaseNode(Node* n) {
+    if ((n->header & kCountMask) > 1) {
+        --n->header;
+        return;
+    }
+    freeNode(n);
+}
+
+inline bool isAtomNode(const Node* n) { return (n->header & kAtomBit) != 0; }
+inline Node* functionOf(const Node* n) { return static_cast<const Application*>(n)->function; }
+inline Node* argumentOf(const Node* n) { return static_cast<const Application*>(n)->argument; }
+// The stored bytes of an atom, NUL-terminated (the text may hold further NUL bytes).
+inline const char* atomBytes(const Node* n) { return reinterpret_cast<const char*>(n + 1); }
+// The first byte of an atom's text; 0 for an application.
+inline unsigned char firstByteOf(const Node* n) {
+    return isAtomNode(n) ? static_cast<unsigned char>(atomBytes(n)[0]) : 0;
+}
+inline std::uint32_t countOf(const Node* n) {
+    return static_cast<std::uint32_t>(n->header & kCountMask);
+}
+inline std::uint32_t spanOf(const Node* n) {
+    return static_cast<std::uint32_t>((n->header & kSpanMask) >> kSpanShift);
+}
+inline unsigned kindTagOf(const Node* n) {
+    return static_cast<unsigned>((n->header & kTagMask) >> kTagShift);
+}
+// Writes the span field; values of 2^26 or more are an internal failure.
+inline void writeSpan(Node* n, std::uint64_t value) {
+    RILL_ASSERT(value < kSpanLimit);
+    n->header = (n->header & ~kSpanMask) | (value << kSpanShift);
+}
+// Writes the kind tag (arity code and pending flag together).
+inline void writeKindTag(Node* n, unsigned tag) {
+    RILL_ASSERT(tag < 128);
+    n->header = (n->header & ~kTagMask) | (std::uint64_t{tag} << kTagShift);
+}
+
+// The byte length of an atom's text by the measuring rules: a space starts a 9-byte real,
+// digits and "[" use the stored span, "(" a base-64 length prefix, anything else the NUL.
+std::size_t measureText(const Node* atom);
+
+// A new atom holding a copy of the n bytes; count 0, unclassified.
+Node* newAtomNode(const char* bytes, std::size_t n);
+// A new application taking over one reference on each child; count 0, unclassified.
+Node* newApplicationNode(Node* function, Node* argument);
+
+// --- The owning handle ----------------------------------------------------------------------
+
+// Holds exactly one reference: copy retains, destruction releases, move hands over.
+// Only a moved-from or default-made handle is empty; using an empty handle is a failure.
+class NodeRef {
+public:
+    NodeRef() noexcept = default;
+    // Takes a new reference on n (a null node is an internal failure).
+    explicit NodeRef(Node* n) : node_(n) {
+        RILL_ASSERT(n != nullptr);
+        retainNode(n);
+    }
+    NodeRef(const NodeRef& other) : node_(other.node_) {
+        RILL_ASSERT(node_ != nullptr);
+        retainNode(node_);
+    }
+    NodeRef(NodeRef&& other) noexcept : node_(other.node_) { other.node_ = nullptr; }
+    ~NodeRef() {
+        if (node_ != nullptr)
+            releaseNode(node_);
+    }
+    // Retains the source first, then releases the old node, so a node that holds the new
+    // one as a child never frees it on the way.
+    NodeRef& operator=(const NodeRef& other) {
+        RILL_ASSERT(other.node_ != nullptr);
+        if (node_ == other.node_)
+            return *this;
+        retainNode(other.node_);
+        Node* old = node_;
+        node_ = other.node_;
+        if (old != nullptr)
+            releaseNode(old);
+        return *this;
+    }
+    NodeRef& operator=(NodeRef&& other) noexcept {
+        if (this != &other) {
+            Node* old = node_;
+            node_ = other.node_;
+            other.node_ = nullptr;
+            if (old != nullptr)
+                releaseNode(old);
+        }
+        return *this;
+    }
+
+    // Wraps a node on which the caller already holds a reference, taking it over.
+    static NodeRef adopt(Node* n) {
+        RILL_ASSERT(n != nullptr);
+        NodeRef r;
+        r.node_ = n;
+        return r;
+    }
+    // Hands the reference out to the caller; the handle becomes empty.
+    Node* detach() noexcept {
+        Node* n = node_;
+        node_ = nullptr;
+        return n;
+    }
+    // The node, borrowed (an empty handle is an internal failure).
+    Node* get() const {
+        RILL_ASSERT(node_ != nullptr);
+        return node_;
+    }
+    bool empty() const noexcept { return node_ == nullptr; }
+
+private:
+    Node* node_ = nullptr;
+};
+
+// --- Making nodes ---------------------------------------------------------------------------
+
+NodeRef makeAtom(const char* text);          // a NUL-terminated text (null is a failure)
+NodeRef makeAtom(std::string_view bytes);    // a counted byte string, which may hold NULs
+NodeRef makeAtom(std::string&& bytes);       // moves the bytes in; the string is left empty
+NodeRef makeInteger(std::int64_t value);     // the decimal text: "0", "42", "042" for -42
+NodeRef apply(NodeRef p, NodeRef x);                       // (p x)
+NodeRef apply(NodeRef p, NodeRef x, NodeRef y);            // ((p x) y)
+NodeRef apply(NodeRef p, NodeRef x, NodeRef y, NodeRef z); // (((p x) y) z)
+
+// --- Reading nodes --------------------------------------------------------------------------
+
+inline bool isApplication(const NodeRef& n) { return !isAtomNode(n.get()); }
+inline bool isAtom(const NodeRef& n) { return isAtomNode(n.get()); }
+NodeRef functionPart(const NodeRef& n); // a new reference; an atom here is an internal failure
+NodeRef argumentPart(const NodeRef& n); // a new reference; an atom here is an internal failure
+// The first byte of an atom's text; 0 for an application.
+inline unsigned char firstByte(const NodeRef& n) { return firstByteOf(n.get()); }
+// The atom's text, measured (borrowed from the node); an application gives the empty text.
+std::string_view atomText(const NodeRef& n);
+inline std::uint32_t referenceCount(const NodeRef& n) { return countOf(n.get()); }
+inline std::uint32_t span(const NodeRef& n) { return spanOf(n.get()); }
+// Splits a dying application into its parts; when the handle was the only reference the
+// children change hands without touching their counts.
+std::pair<NodeRef, NodeRef> takeParts(NodeRef app);
+
+// --- The base-64 digit alphabet -------------------------------------------------------------
+
+// "_abcdefghijklmnopqrustvwzxy0123456789ABCDEFGHIJKLMNOPQRUSTVWZXY~": value 0 is "_", 63 "~".
+inline constexpr std::string_view kDigitAlphabet =
+    "_abcdefghijklmnopqrustvwzxy0123456789ABCDEFGHIJKLMNOPQRUSTVWZXY~";
+int base64Value(unsigned char digit);          // an invalid digit is an internal failure
+std::string base64Digits(std::uint64_t value); // most significant first; 0 gives no digits
+// The text of a data block: "(", the payload length in base 64, ")", the payload.
+std::string blockText(std::string_view payload);
+
+} // namespace rill

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Runs one program test: rill DIR/NAME.rill, compared byte for byte with the files beside it.
+#   NAME.exit    expected exit status (0 when absent)
+#   NAME.stdout  expected standard output (empty when absent)
+#   NAME.stderr  expected standard error (empty when absent)
+#   NAME.args    program arguments, one a line
+#   NAME.stdin   standard input (empty when absent)
+#   NAME.argv    when present, the whole command line after "rill", one word a line,
+#                replacing "NAME.rill" and NAME.args (for tests of the command line itself)
+# The program runs in its own directory with the program path given as "NAME.rill".
+set -u
+rill=$1
+program=$2
+dir=$(dirname "$program")
+base=$(basename "$program" .rill)
+cd "$dir" || exit 2
+
+words=()
+if [[ -f $base.argv ]]; then
+    while IFS= read -r line || [[ -n $line ]]; do words+=("$line"); done < "$base.argv"
+else
+    words+=("$base.rill")
+    if [[ -f $base.args ]]; then
+        while IFS= read -r line || [[ -n $line ]]; do words+=("$line"); done < "$base.args"
+    fi
+fi
+stdin_file=/dev/null
+[[ -f $base.stdin ]] && stdin_file=$base.stdin
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+timeout 100 "$rill" "${words[@]}" < "$stdin_file" > "$work/stdout" 2> "$work/stderr"
+status=$?
+
+expected_status=0
+[[ -f $base.exit ]] && expected_status=$(tr -d ' \n' < "$base.exit")
+[[ -f $base.stdout ]] && cp "$base.stdout" "$work/want_stdout" || : > "$work/want_stdout"
+[[ -f $base.stderr ]] && cp "$base.stderr" "$work/want_stderr" || : > "$work/want_stderr"
+
+failed=0
+if [[ $status != "$expected_status" ]]; then
+    echo "exit status: got $status, want $expected_status"
+    failed=1
+fi
+for stream in stdout stderr; do
+    if ! cmp -s "$work/$stream" "$work/want_$stream"; then
+        echo "$stream differs (want, then got):"
+        od -c "$work/want_$stream" | head -20
+        echo "---"
+        od -c "$work/$stream" | head -20
+        failed=1
+    fi
+done
+exit $failed
