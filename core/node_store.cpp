@@ -80,7 +80,9 @@ void giveBlock(Pool& pool, void* block) {
 #endif
 }
 
-std::size_t classOf(std::size_t blockBytes) { return (blockBytes + kClassStep - 1) / kClassStep; }
+std::size_t classOf(std::size_t blockBytes) {
+    return (blockBytes + kClassStep - 1) / kClassStep;
+}
 
 void* allocateAtomBlock(std::size_t blockBytes) {
     if (blockBytes > kLargestPooled)
@@ -152,7 +154,9 @@ void checkMeasurable(const char* s, std::size_t n) {
 
 // --- Raw node level -------------------------------------------------------------------------
 
-void failCountOverflow() { RILL_ASSERT(false && "reference count overflow"); }
+void failCountOverflow() {
+    RILL_ASSERT(false && "reference count overflow");
+}
 
 void freeNode(Node* n) {
     RILL_ASSERT(countOf(n) != 0);
@@ -255,7 +259,9 @@ NodeRef makeAtom(const char* text) {
     return NodeRef(newAtomNode(text, std::strlen(text)));
 }
 
-NodeRef makeAtom(std::string_view bytes) { return NodeRef(newAtomNode(bytes.data(), bytes.size())); }
+NodeRef makeAtom(std::string_view bytes) {
+    return NodeRef(newAtomNode(bytes.data(), bytes.size()));
+}
 
 NodeRef makeAtom(std::string&& bytes) {
     NodeRef r(newAtomNode(bytes.data(), bytes.size()));
@@ -279,7 +285,9 @@ NodeRef makeInteger(std::int64_t value) {
     return makeAtom(std::string_view(p, static_cast<std::size_t>(buffer + sizeof buffer - p)));
 }
 
-NodeRef apply(NodeRef p, NodeRef x) { return NodeRef(newApplicationNode(p.detach(), x.detach())); }
+NodeRef apply(NodeRef p, NodeRef x) {
+    return NodeRef(newApplicationNode(p.detach(), x.detach()));
+}
 
 NodeRef apply(NodeRef p, NodeRef x, NodeRef y) {
     return apply(apply(std::move(p), std::move(x)), std::move(y));

@@ -46,8 +46,8 @@ struct Application : Node {
 
 // --- Raw node level -------------------------------------------------------------------------
 
-[[noreturn]] void failCountOverflow();  // a count that would pass 2^30 - 1
-void freeNode(Node* n);                 // slow path of release: the count was 1 (or 0: failure)
+[[noreturn]] void failCountOverflow(); // a count that would pass 2^30 - 1
+void freeNode(Node* n);                // slow path of release: the count was 1 (or 0: failure)
 
 // Adds one reference; a count that would wrap is an internal failure.
 inline void retainNode(Node* n) {
@@ -65,11 +65,19 @@ inline void releaseNode(Node* n) {
     freeNode(n);
 }
 
-inline bool isAtomNode(const Node* n) { return (n->header & kAtomBit) != 0; }
-inline Node* functionOf(const Node* n) { return static_cast<const Application*>(n)->function; }
-inline Node* argumentOf(const Node* n) { return static_cast<const Application*>(n)->argument; }
+inline bool isAtomNode(const Node* n) {
+    return (n->header & kAtomBit) != 0;
+}
+inline Node* functionOf(const Node* n) {
+    return static_cast<const Application*>(n)->function;
+}
+inline Node* argumentOf(const Node* n) {
+    return static_cast<const Application*>(n)->argument;
+}
 // The stored bytes of an atom, NUL-terminated (the text may hold further NUL bytes).
-inline const char* atomBytes(const Node* n) { return reinterpret_cast<const char*>(n + 1); }
+inline const char* atomBytes(const Node* n) {
+    return reinterpret_cast<const char*>(n + 1);
+}
 // The first byte of an atom's text; 0 for an application.
 inline unsigned char firstByteOf(const Node* n) {
     return isAtomNode(n) ? static_cast<unsigned char>(atomBytes(n)[0]) : 0;
@@ -174,26 +182,36 @@ private:
 
 // --- Making nodes ---------------------------------------------------------------------------
 
-NodeRef makeAtom(const char* text);          // a NUL-terminated text (null is a failure)
-NodeRef makeAtom(std::string_view bytes);    // a counted byte string, which may hold NULs
-NodeRef makeAtom(std::string&& bytes);       // moves the bytes in; the string is left empty
-NodeRef makeInteger(std::int64_t value);     // the decimal text: "0", "42", "042" for -42
-NodeRef apply(NodeRef p, NodeRef x);                       // (p x)
-NodeRef apply(NodeRef p, NodeRef x, NodeRef y);            // ((p x) y)
+NodeRef makeAtom(const char* text);             // a NUL-terminated text (null is a failure)
+NodeRef makeAtom(std::string_view bytes);       // a counted byte string, which may hold NULs
+NodeRef makeAtom(std::string&& bytes);          // moves the bytes in; the string is left empty
+NodeRef makeInteger(std::int64_t value);        // the decimal text: "0", "42", "042" for -42
+NodeRef apply(NodeRef p, NodeRef x);            // (p x)
+NodeRef apply(NodeRef p, NodeRef x, NodeRef y); // ((p x) y)
 NodeRef apply(NodeRef p, NodeRef x, NodeRef y, NodeRef z); // (((p x) y) z)
 
 // --- Reading nodes --------------------------------------------------------------------------
 
-inline bool isApplication(const NodeRef& n) { return !isAtomNode(n.get()); }
-inline bool isAtom(const NodeRef& n) { return isAtomNode(n.get()); }
+inline bool isApplication(const NodeRef& n) {
+    return !isAtomNode(n.get());
+}
+inline bool isAtom(const NodeRef& n) {
+    return isAtomNode(n.get());
+}
 NodeRef functionPart(const NodeRef& n); // a new reference; an atom here is an internal failure
 NodeRef argumentPart(const NodeRef& n); // a new reference; an atom here is an internal failure
 // The first byte of an atom's text; 0 for an application.
-inline unsigned char firstByte(const NodeRef& n) { return firstByteOf(n.get()); }
+inline unsigned char firstByte(const NodeRef& n) {
+    return firstByteOf(n.get());
+}
 // The atom's text, measured (borrowed from the node); an application gives the empty text.
 std::string_view atomText(const NodeRef& n);
-inline std::uint32_t referenceCount(const NodeRef& n) { return countOf(n.get()); }
-inline std::uint32_t span(const NodeRef& n) { return spanOf(n.get()); }
+inline std::uint32_t referenceCount(const NodeRef& n) {
+    return countOf(n.get());
+}
+inline std::uint32_t span(const NodeRef& n) {
+    return spanOf(n.get());
+}
 // Splits a dying application into its parts; when the handle was the only reference the
 // children change hands without touching their counts.
 std::pair<NodeRef, NodeRef> takeParts(NodeRef app);

@@ -1,0 +1,66 @@
+// Term classification: how many more arguments a term's head takes (its arity), whether a
+// reducible part lies below its head (pending), whether it is inert data, and which letters
+// occur free in it. The facts are worked out once per node and cached in its header word.
+#pragma once
+
+#include "core/node_store.h"
+
+#include <cstdint>
+
+namespace rill {
+
+inline constexpr int kUnboundedArity = 11; // never decreases: a variable's arity
+inline constexpr int kLowestArity = -51;   // over-saturation is not counted below this
+
+// Fills the kind tag and span of n and of every unclassified node below it.
+void classifyNode(Node* n);
+inline void classify(const NodeRef& term) {
+    classifyNode(term.get());
+}
+
+// Classifies n when it is not yet classified.
+inline void ensureClassified(Node* n) {
+    if ((n->header & kTagMask) == 0)
+        classifyNode(n);
+}
+
+// True when n is inert data (kind tag "@").
+inline bool isDataNode(Node* n) {
+    ensureClassified(n);
+    return kindTagOf(n) == kDataTag;
+}
+// The arity of n: 1 for inert data, otherwise the stored arity.
+inline int arityOf(Node* n) {
+    ensureClassified(n);
+    const unsigned tag = kindTagOf(n);
+    if (tag == kDataTag)
+        return 1;
+    return static_cast<int>(tag & 63) - kArityBias;
+}
+// The pending flag of n: false for inert data.
+inline bool isPendingNode(Node* n) {
+    ensureClassified(n);
+    return (n->header & kPendingBit) != 0 && kindTagOf(n) != kDataTag;
+}
+// The free letters of n, bit i for the letter "a" + i.
+std::uint32_t freeVariablesOf(Node* n);
+
+inline bool isData(const NodeRef& term) {
+    return isDataNode(term.get());
+}
+inline int arity(const NodeRef& term) {
+    return arityOf(term.get());
+}
+inline bool isPending(const NodeRef& term) {
+    return isPendingNode(term.get());
+}
+inline std::uint32_t freeVariables(const NodeRef& term) {
+    return freeVariablesOf(term.get());
+}
+
+// Writes arity a (-52 to 11) into the arity code, keeping the pending and atom flags.
+void setArity(Node* n, int a);
+// Writes the span field (below 2^26).
+void setSpan(Node* n, std::uint64_t value);
+
+} // namespace rill
