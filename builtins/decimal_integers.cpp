@@ -1,0 +1,821 @@
+#include "builtins/decimal_integers.h"
+
+#include "core/assertion.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+namespace rill {
+
+namespace {
+
+using Limbs = std::vector<Limb>;
+
+constexpr std::uint64_t kBase = kLimbBase;
+
+void trim(Limbs& limbs) {
+    while (!limbs.empty() && limbs.back() == 0)
+        limbs.pop_back();
+}
+
+// --- Additive helpers on raw limb ranges ----------------------------------------------------
+
+// r += x * B^offset; r grows as needed.
+void addInto(Limbs& r, const Limb* x, std::size_t nx, std::size_t offset) {
+    if (r.size() < offset + nx + 1)
+        r.resize(offset + nx + 1, 0);
+    std::uint64_t carry = 0;
+    std::size_t i = 0;
+    for (; i < nx; ++i) {
+        std::uint64_t cur = std::uint64_t{r[offset + i]} + x[i] + carry;
+        carry = cur >= kBase;
+        r[offset + i] = static_cast<Limb>(carry ? cur - kBase : cur);
+    }
+    for (std::size_t k = offset + i; carry != 0; ++k) {
+        if (k == r.size())
+            r.push_back(0);
+        std::uint64_t cur = std::uint64_t{r[k]} + carry;
+        carry = cur >= kBase;
+        r[k] = static_cast<Limb>(carry ? cur - kBase : cur);
+    }
+}
+
+// r -= x, with r >= x.
+void subtractFrom(Limbs& r, const Limb* x, std::size_t nx) {
+    std::int64_t borrow = 0;
+    std::size_t i = 0;
+    for (; i < nx; ++i) {
+        std::int64_t cur = std::int64_t{r[i]} - x[i] - borrow;
+        borrow = cur < 0;
+        r[i] = static_cast<Limb>(borrow ? cur + std::int64_t{kBase} : cur);
+    }
+    for (; borrow != 0; ++i) {
+        RILL_ASSERT(i < r.size());
+        std::int64_t cur = std::int64_t{r[i]} - borrow;
+        borrow = cur < 0;
+        r[i] = static_cast<Limb>(borrow ? cur + std::int64_t{kBase} : cur);
+    }
+}
+
+// --- Multiplication -------------------------------------------------------------------------
+
+// r[0 .. na + nb) += a * b, the schoolbook way; r must have room for na + nb limbs, and the
+// limbs from na - 1 + nb up must be zero on entry.
+void multiplySchoolbook(const Limb* a, std::size_t na, const Limb* b, std::size_t nb, Limb* r) {
+    for (std::size_t i = 0; i < na; ++i) {
+        const std::uint64_t ai = a[i];
+        if (ai == 0)
+            continue;
+        std::uint64_t carry = 0;
+        Limb* row = r + i;
+        for (std::size_t j = 0; j < nb; ++j) {
+            std::uint64_t cur = row[j] + ai * b[j] + carry;
+            carry = cur / kBase;
+            row[j] = static_cast<Limb>(cur - carry * kBase);
+        }
+        for (std::size_t k = nb; carry != 0; ++k) {
+            std::uint64_t cur = row[k] + carry;
+            carry = cur / kBase;
+            row[k] = static_cast<Limb>(cur - carry * kBase);
+        }
+    }
+}
+
+Limbs multiplyRanges(const Limb* a, std::size_t na, const Limb* b, std::size_t nb);
+
+// The product when one operand is much shorter: the longer one is cut into pieces of the
+// shorter one's length, and the piece products are added at their offsets.
+Limbs multiplyUnbalanced(const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
+    // na >= nb here
+    Limbs r(na + nb + 1, 0);
+    for (std::size_t at = 0; at < na; at += nb) {
+        std::size_t piece = std::min(nb, na - at);
+        Limbs p = multiplyRanges(a + at, piece, b, nb);
+        addInto(r, p.data(), p.size(), at);
+    }
+    trim(r);
+    return r;
+}
+
+// Splits both operands at m limbs: a = a1 B^m + a0, b = b1 B^m + b0, and uses
+// a b = z2 B^2m + (z1 - z2 - z0) B^m + z0 with z1 = (a0 + a1)(b0 + b1).
+Limbs multiplyKaratsuba(const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
+    const std::size_t m = (std::max(na, nb) + 1) / 2;
+    auto lowPart = [m](const Limb* x, std::size_t n) {
+        std::size_t k = std::min(m, n);
+        while (k > 0 && x[k - 1] == 0)
+            --k;
+        return k;
+    };
+    const std::size_t na0 = lowPart(a, na);
+    const std::size_t nb0 = lowPart(b, nb);
+    Limbs z0 = multiplyRanges(a, na0, b, nb0);
+    Limbs z2 = multiplyRanges(a + m, na - m, b + m, nb - m);
+    Limbs sa(a, a + na0);
+    addInto(sa, a + m, na - m, 0);
+    trim(sa);
+    Limbs sb(b, b + nb0);
+    addInto(sb, b + m, nb - m, 0);
+    trim(sb);
+    Limbs z1 = multiplyRanges(sa.data(), sa.size(), sb.data(), sb.size());
+    subtractFrom(z1, z0.data(), z0.size());
+    subtractFrom(z1, z2.data(), z2.size());
+    trim(z1);
+    Limbs r(na + nb + 1, 0);
+    std::copy(z0.begin(), z0.end(), r.begin());
+    addInto(r, z1.data(), z1.size(), m);
+    addInto(r, z2.data(), z2.size(), 2 * m);
+    trim(r);
+    return r;
+}
+
+Limbs multiplyRanges(const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
+    if (na < nb) {
+        std::swap(a, b);
+        std::swap(na, nb);
+    }
+    if (nb == 0)
+        return {};
+    if (nb < kKaratsubaThreshold) {
+        Limbs r(na + nb, 0);
+        multiplySchoolbook(a, na, b, nb, r.data());
+        trim(r);
+        return r;
+    }
+    if (nb <= (na + 1) / 2)
+        return multiplyUnbalanced(a, na, b, nb);
+    return multiplyKaratsuba(a, na, b, nb);
+}
+
+// --- Short operations -----------------------------------------------------------------------
+
+// m times d (d at most 2^32) plus add, in place.
+void multiplyAddSmall(Limbs& m, std::uint64_t d, std::uint64_t add) {
+    std::uint64_t carry = add;
+    for (Limb& limb : m) {
+        std::uint64_t cur = limb * d + carry;
+        carry = cur / kBase;
+        limb = static_cast<Limb>(cur - carry * kBase);
+    }
+    while (carry != 0) {
+        m.push_back(static_cast<Limb>(carry % kBase));
+        carry /= kBase;
+    }
+    trim(m);
+}
+
+// m div d in place (d from 1 to 2^32); returns m mod d.
+std::uint64_t divideSmall(Limbs& m, std::uint64_t d) {
+    std::uint64_t rest = 0;
+    for (std::size_t i = m.size(); i-- > 0;) {
+        std::uint64_t cur = rest * kBase + m[i];
+        m[i] = static_cast<Limb>(cur / d);
+        rest = cur % d;
+    }
+    trim(m);
+    return rest;
+}
+
+// Knuth's long division on limbs: u = q v + r for v of two or more limbs, u >= v.
+void divideLong(const Limbs& u, const Limbs& v, Limbs* quotient, Limbs* remainder) {
+    const std::size_t n = v.size();
+    const std::size_t m = u.size() - n;
+    const std::uint64_t scale = kBase / (std::uint64_t{v.back()} + 1);
+    Limbs vn = v;
+    multiplyAddSmall(vn, scale, 0);
+    RILL_ASSERT(vn.size() == n);
+    Limbs un = u;
+    multiplyAddSmall(un, scale, 0);
+    un.resize(u.size() + 1, 0);
+    Limbs q(m + 1, 0);
+    const std::uint64_t vTop = vn[n - 1];
+    const std::uint64_t vNext = vn[n - 2];
+    for (std::size_t j = m + 1; j-- > 0;) {
+        std::uint64_t numerator = std::uint64_t{un[j + n]} * kBase + un[j + n - 1];
+        std::uint64_t qhat = numerator / vTop;
+        std::uint64_t rhat = numerator % vTop;
+        while (qhat >= kBase || qhat * vNext > rhat * kBase + un[j + n - 2]) {
+            --qhat;
+            rhat += vTop;
+            if (rhat >= kBase)
+                break;
+        }
+        std::int64_t borrow = 0;
+        std::uint64_t carry = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            std::uint64_t p = qhat * vn[i] + carry;
+            carry = p / kBase;
+            std::int64_t cur = std::int64_t{un[i + j]} - std::int64_t(p - carry * kBase) - borrow;
+            borrow = cur < 0;
+            un[i + j] = static_cast<Limb>(borrow ? cur + std::int64_t{kBase} : cur);
+        }
+        std::int64_t top = std::int64_t{un[j + n]} - std::int64_t(carry) - borrow;
+        if (top < 0) {
+            // qhat was one too large: add the divisor back once
+            --qhat;
+            std::uint64_t c = 0;
+            for (std::size_t i = 0; i < n; ++i) {
+                std::uint64_t cur = std::uint64_t{un[i + j]} + vn[i] + c;
+                c = cur >= kBase;
+                un[i + j] = static_cast<Limb>(c ? cur - kBase : cur);
+            }
+            top += std::int64_t(c);
+        }
+        RILL_ASSERT(top >= 0 && top < std::int64_t{kBase});
+        un[j + n] = static_cast<Limb>(top);
+        q[j] = static_cast<Limb>(qhat);
+    }
+    if (quotient != nullptr) {
+        trim(q);
+        *quotient = std::move(q);
+    }
+    if (remainder != nullptr) {
+        un.resize(n);
+        trim(un);
+        divideSmall(un, scale);
+        *remainder = std::move(un);
+    }
+}
+
+// The number modulo 2^64 from the lowest limbs: (10^9)^i is a multiple of 2^64 from i = 8.
+std::uint64_t lowBits(const Limbs& limbs) {
+    std::uint64_t value = 0;
+    std::uint64_t weight = 1;
+    for (std::size_t i = 0; i < limbs.size() && i < 8; ++i) {
+        value += weight * limbs[i];
+        weight *= kBase;
+    }
+    return value;
+}
+
+// Counts the lowest bits equal to `bit`, working off 29 bits at a time.
+std::size_t trailingBits(const Magnitude& m, bool bit) {
+    constexpr unsigned kChunk = 29;
+    constexpr std::uint64_t kChunkMask = (std::uint64_t{1} << kChunk) - 1;
+    if (isZero(m))
+        return 0;
+    Limbs work = m.limbs;
+    std::size_t count = 0;
+    for (;;) {
+        std::uint64_t low = lowBits(work) & kChunkMask;
+        unsigned run = static_cast<unsigned>(bit ? std::countr_one(low) : std::countr_zero(low));
+        if (run < kChunk)
+            return count + run;
+        count += kChunk;
+        divideSmall(work, std::uint64_t{1} << kChunk);
+        if (work.empty())
+            return count; // only reached for ones: the number was 2^count - 1
+    }
+}
+
+// The digits of a limb, nine of them with leading zeros when `padded`.
+void appendLimb(Limb limb, bool padded, std::string& text) {
+    char buffer[kLimbDigits];
+    std::size_t n = 0;
+    do {
+        buffer[n++] = static_cast<char>('0' + limb % 10);
+        limb /= 10;
+    } while (limb != 0);
+    if (padded)
+        while (n < kLimbDigits)
+            buffer[n++] = '0';
+    while (n > 0)
+        text.push_back(buffer[--n]);
+}
+
+} // namespace
+
+// --- Limbs ----------------------------------------------------------------------------------
+
+bool isZero(const Magnitude& m) {
+    return m.limbs.empty();
+}
+
+Magnitude magnitudeFromDigits(std::string_view digits) {
+    Magnitude m;
+    m.limbs.reserve(digits.size() / kLimbDigits + 1);
+    std::size_t end = digits.size();
+    while (end > 0) {
+        std::size_t begin = end >= kLimbDigits ? end - kLimbDigits : 0;
+        Limb limb = 0;
+        for (std::size_t i = begin; i < end; ++i) {
+            RILL_ASSERT(digits[i] >= '0' && digits[i] <= '9');
+            limb = limb * 10 + static_cast<Limb>(digits[i] - '0');
+        }
+        m.limbs.push_back(limb);
+        end = begin;
+    }
+    trim(m.limbs);
+    return m;
+}
+
+Magnitude magnitudeFromUInt64(std::uint64_t value) {
+    Magnitude m;
+    while (value != 0) {
+        m.limbs.push_back(static_cast<Limb>(value % kBase));
+        value /= kBase;
+    }
+    return m;
+}
+
+void appendDigits(const Magnitude& m, std::string& text) {
+    if (m.limbs.empty()) {
+        text.push_back('0');
+        return;
+    }
+    text.reserve(text.size() + m.limbs.size() * kLimbDigits);
+    appendLimb(m.limbs.back(), false, text);
+    for (std::size_t i = m.limbs.size() - 1; i-- > 0;)
+        appendLimb(m.limbs[i], true, text);
+}
+
+std::uint64_t lowBitsOf(const Magnitude& m) {
+    return lowBits(m.limbs);
+}
+
+int compareMagnitudes(const Magnitude& a, const Magnitude& b) {
+    if (a.limbs.size() != b.limbs.size())
+        return a.limbs.size() < b.limbs.size() ? -1 : 1;
+    for (std::size_t i = a.limbs.size(); i-- > 0;)
+        if (a.limbs[i] != b.limbs[i])
+            return a.limbs[i] < b.limbs[i] ? -1 : 1;
+    return 0;
+}
+
+Magnitude addMagnitudes(const Magnitude& a, const Magnitude& b) {
+    const Magnitude& longer = a.limbs.size() >= b.limbs.size() ? a : b;
+    const Magnitude& shorter = a.limbs.size() >= b.limbs.size() ? b : a;
+    Magnitude r = longer;
+    addInto(r.limbs, shorter.limbs.data(), shorter.limbs.size(), 0);
+    trim(r.limbs);
+    return r;
+}
+
+Magnitude subtractMagnitudes(const Magnitude& a, const Magnitude& b) {
+    RILL_ASSERT(compareMagnitudes(a, b) >= 0);
+    Magnitude r = a;
+    subtractFrom(r.limbs, b.limbs.data(), b.limbs.size());
+    trim(r.limbs);
+    return r;
+}
+
+Magnitude multiplyMagnitudes(const Magnitude& a, const Magnitude& b) {
+    Magnitude r;
+    r.limbs = multiplyRanges(a.limbs.data(), a.limbs.size(), b.limbs.data(), b.limbs.size());
+    return r;
+}
+
+void divideMagnitudes(const Magnitude& a, const Magnitude& b, Magnitude* quotient,
+                      Magnitude* remainder) {
+    RILL_ASSERT(!isZero(b));
+    if (compareMagnitudes(a, b) < 0) {
+        if (remainder != nullptr)
+            *remainder = a;
+        if (quotient != nullptr)
+            quotient->limbs.clear();
+        return;
+    }
+    if (b.limbs.size() == 1) {
+        Limbs q = a.limbs;
+        std::uint64_t r = divideSmall(q, b.limbs[0]);
+        if (remainder != nullptr)
+            *remainder = magnitudeFromUInt64(r);
+        if (quotient != nullptr)
+            quotient->limbs = std::move(q);
+        return;
+    }
+    divideLong(a.limbs, b.limbs, quotient != nullptr ? &quotient->limbs : nullptr,
+               remainder != nullptr ? &remainder->limbs : nullptr);
+}
+
+Magnitude shiftLeftBits(Magnitude m, std::size_t bits) {
+    constexpr std::size_t kChunk = 31;
+    while (bits > 0 && !isZero(m)) {
+        std::size_t k = std::min(bits, kChunk);
+        multiplyAddSmall(m.limbs, std::uint64_t{1} << k, 0);
+        bits -= k;
+    }
+    return m;
+}
+
+Magnitude shiftRightBits(Magnitude m, std::size_t bits) {
+    constexpr std::size_t kChunk = 31;
+    while (bits > 0 && !isZero(m)) {
+        std::size_t k = std::min(bits, kChunk);
+        divideSmall(m.limbs, std::uint64_t{1} << k);
+        bits -= k;
+    }
+    return m;
+}
+
+std::size_t trailingZeroBits(const Magnitude& m) {
+    return trailingBits(m, false);
+}
+
+std::size_t trailingOneBits(const Magnitude& m) {
+    return trailingBits(m, true);
+}
+
+// --- Signed integers ------------------------------------------------------------------------
+
+Integer integerFromInt64(std::int64_t value) {
+    Integer x;
+    x.negative = value < 0;
+    x.magnitude = magnitudeFromUInt64(value < 0 ? std::uint64_t{0} - std::uint64_t(value)
+                                                : std::uint64_t(value));
+    return x;
+}
+
+Integer negated(Integer x) {
+    if (!isZero(x.magnitude))
+        x.negative = !x.negative;
+    return x;
+}
+
+Integer addIntegers(const Integer& a, const Integer& b) {
+    Integer r;
+    if (a.negative == b.negative) {
+        r.magnitude = addMagnitudes(a.magnitude, b.magnitude);
+        r.negative = a.negative;
+    } else if (compareMagnitudes(a.magnitude, b.magnitude) < 0) {
+        r.magnitude = subtractMagnitudes(b.magnitude, a.magnitude);
+        r.negative = b.negative;
+    } else {
+        r.magnitude = subtractMagnitudes(a.magnitude, b.magnitude);
+        r.negative = a.negative;
+    }
+    if (isZero(r.magnitude))
+        r.negative = false;
+    return r;
+}
+
+Integer subtractIntegers(const Integer& a, const Integer& b) {
+    Integer r;
+    if (a.negative != b.negative) {
+        r.magnitude = addMagnitudes(a.magnitude, b.magnitude);
+        r.negative = a.negative;
+    } else if (compareMagnitudes(a.magnitude, b.magnitude) < 0) {
+        r.magnitude = subtractMagnitudes(b.magnitude, a.magnitude);
+        r.negative = !a.negative;
+    } else {
+        r.magnitude = subtractMagnitudes(a.magnitude, b.magnitude);
+        r.negative = a.negative;
+    }
+    if (isZero(r.magnitude))
+        r.negative = false;
+    return r;
+}
+
+Integer multiplyIntegers(const Integer& a, const Integer& b) {
+    Integer r;
+    r.magnitude = multiplyMagnitudes(a.magnitude, b.magnitude);
+    r.negative = a.negative != b.negative && !isZero(r.magnitude);
+    return r;
+}
+
+bool floorQuotient(const Integer& a, const Integer& b, Integer& quotient) {
+    if (isZero(b.magnitude))
+        return false;
+    Magnitude q;
+    Magnitude r;
+    divideMagnitudes(a.magnitude, b.magnitude, &q, &r);
+    if (a.negative != b.negative && !isZero(r))
+        q = addMagnitudes(q, magnitudeFromUInt64(1));
+    quotient.magnitude = std::move(q);
+    quotient.negative = a.negative != b.negative && !isZero(quotient.magnitude);
+    return true;
+}
+
+bool nonNegativeRemainder(const Integer& a, const Integer& b, Integer& remainder) {
+    if (isZero(b.magnitude))
+        return false;
+    Magnitude r;
+    divideMagnitudes(a.magnitude, b.magnitude, nullptr, &r);
+    if (a.negative != b.negative && !isZero(r))
+        r = subtractMagnitudes(b.magnitude, r);
+    remainder.magnitude = std::move(r);
+    remainder.negative = false;
+    return true;
+}
+
+bool isLess(const Integer& a, const Integer& b) {
+    if (a.negative != b.negative)
+        return a.negative;
+    int c = compareMagnitudes(a.magnitude, b.magnitude);
+    return a.negative ? c > 0 : c < 0;
+}
+
+bool isEqual(const Integer& a, const Integer& b) {
+    return a.negative == b.negative && compareMagnitudes(a.magnitude, b.magnitude) == 0;
+}
+
+// --- Texts ----------------------------------------------------------------------------------
+
+bool isAllDigits(std::string_view text) {
+    if (text.empty())
+        return false;
+    for (char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
+bool parseDecimalText(std::string_view text, Integer& out) {
+    if (!isAllDigits(text))
+        return false;
+    if (text == "0") {
+        out = Integer{};
+        return true;
+    }
+    if (text[0] == '0') {
+        if (text[1] == '0')
+            return false;
+        out.negative = true;
+        out.magnitude = magnitudeFromDigits(text.substr(1));
+        return true;
+    }
+    out.negative = false;
+    out.magnitude = magnitudeFromDigits(text);
+    return true;
+}
+
+bool parseOText(std::string_view text, Integer& out) {
+    if (text.size() < 2 || text[0] != '0' || text[1] != '0' || !isAllDigits(text))
+        return false;
+    std::size_t j = 0;
+    while (2 + j < text.size() && text[2 + j] == '0')
+        ++j;
+    Magnitude d = magnitudeFromDigits(text.substr(2 + j));
+    if (j == 0) {
+        // N = 4D + 2: the integer 4D + 3, that is D
+        out.negative = false;
+        out.magnitude = std::move(d);
+        return true;
+    }
+    // N = 2^(j+1) (2D + 1): the integer N + 1 = 4v + 1 with v = 2^(j-1) (2D + 1), so -v
+    multiplyAddSmall(d.limbs, 2, 1);
+    out.magnitude = shiftLeftBits(std::move(d), j - 1);
+    out.negative = true;
+    return true;
+}
+
+std::string decimalText(const Integer& x) {
+    std::string text;
+    if (x.negative && !isZero(x.magnitude))
+        text.push_back('0');
+    appendDigits(x.magnitude, text);
+    return text;
+}
+
+std::string oText(const Integer& x) {
+    std::string text = "00";
+    if (!x.negative || isZero(x.magnitude)) {
+        if (!isZero(x.magnitude))
+            appendDigits(x.magnitude, text);
+        return text;
+    }
+    // v = 2^(j-1) (2D + 1)
+    const std::size_t j = trailingZeroBits(x.magnitude) + 1;
+    Magnitude odd = shiftRightBits(x.magnitude, j - 1);
+    divideSmall(odd.limbs, 2); // (odd - 1) / 2
+    text.append(j, '0');
+    if (!isZero(odd))
+        appendDigits(odd, text);
+    return text;
+}
+
+// --- BitString ------------------------------------------------------------------------------
+
+std::size_t bitLength(const BitString& s) {
+    if (s.bytes.empty())
+        return 0;
+    return (s.bytes.size() - 1) * 8 + static_cast<std::size_t>(std::bit_width(s.bytes.back())) - 1;
+}
+
+bool readBit(const BitString& s, std::size_t i) {
+    return i / 8 < s.bytes.size() && ((s.bytes[i / 8] >> (i % 8)) & 1) != 0;
+}
+
+void setBit(BitString& s, std::size_t i) {
+    if (i / 8 >= s.bytes.size())
+        s.bytes.resize(i / 8 + 1, 0);
+    s.bytes[i / 8] = static_cast<std::uint8_t>(s.bytes[i / 8] | (1u << (i % 8)));
+}
+
+void appendSequence(BitString& head, const BitString& tail) {
+    const std::size_t k = bitLength(head);
+    const std::size_t shift = k % 8;
+    std::vector<std::uint8_t> bytes(k / 8 + tail.bytes.size() + 1, 0);
+    std::copy(head.bytes.begin(), head.bytes.begin() + std::ptrdiff_t(k / 8), bytes.begin());
+    if (shift != 0)
+        bytes[k / 8] = static_cast<std::uint8_t>(head.bytes[k / 8] & ((1u << shift) - 1));
+    for (std::size_t i = 0; i < tail.bytes.size(); ++i) {
+        unsigned wide = unsigned{tail.bytes[i]} << shift;
+        bytes[k / 8 + i] = static_cast<std::uint8_t>(bytes[k / 8 + i] | (wide & 0xFF));
+        bytes[k / 8 + i + 1] = static_cast<std::uint8_t>(wide >> 8);
+    }
+    while (!bytes.empty() && bytes.back() == 0)
+        bytes.pop_back();
+    head.bytes = std::move(bytes);
+}
+
+BitString bitStringOfMagnitude(const Magnitude& n) {
+    BitString s;
+    Limbs work = n.limbs;
+    while (!work.empty()) {
+        std::uint64_t word = divideSmall(work, std::uint64_t{1} << 32);
+        for (int b = 0; b < 4; ++b)
+            s.bytes.push_back(static_cast<std::uint8_t>(word >> (8 * b)));
+    }
+    while (!s.bytes.empty() && s.bytes.back() == 0)
+        s.bytes.pop_back();
+    return s;
+}
+
+Magnitude magnitudeOfBitString(const BitString& s) {
+    Magnitude m;
+    std::size_t words = (s.bytes.size() + 3) / 4;
+    for (std::size_t w = words; w-- > 0;) {
+        std::uint64_t word = 0;
+        for (std::size_t b = 0; b < 4; ++b)
+            if (4 * w + b < s.bytes.size())
+                word |= std::uint64_t{s.bytes[4 * w + b]} << (8 * b);
+        multiplyAddSmall(m.limbs, std::uint64_t{1} << 32, word);
+    }
+    return m;
+}
+
+namespace {
+
+// N of an integer: 4v + 3 for v >= 0, 4v + 1 for -v.
+Magnitude bitNumberOfInteger(const Integer& x) {
+    Magnitude n = x.magnitude;
+    multiplyAddSmall(n.limbs, 4, x.negative ? 1 : 3);
+    return n;
+}
+
+// The number an N of 2 or more spells.
+NumberReading readingOfBitNumber(Magnitude n) {
+    NumberReading r;
+    std::uint64_t low = lowBitsOf(n);
+    if ((low & 1) == 0) {
+        // an `o` value: the integer N + 1
+        r.isOForm = true;
+        multiplyAddSmall(n.limbs, 1, 1);
+        low = lowBitsOf(n);
+    }
+    r.value.negative = (low & 2) == 0;
+    divideSmall(n.limbs, 4);
+    r.value.magnitude = std::move(n);
+    if (isZero(r.value.magnitude))
+        r.value.negative = false;
+    return r;
+}
+
+} // namespace
+
+bool bitStringOfText(std::string_view text, BitString& out) {
+    if (!text.empty() && text[0] == 'K' && text.size() == 1) {
+        out.bytes.assign(1, 1);
+        return true;
+    }
+    NumberReading r;
+    if (parseDecimalText(text, r.value)) {
+        out = bitStringOfMagnitude(bitNumberOfInteger(r.value));
+        return true;
+    }
+    if (parseOText(text, r.value)) {
+        Magnitude n = bitNumberOfInteger(r.value);
+        const Limb one = 1;
+        subtractFrom(n.limbs, &one, 1);
+        trim(n.limbs);
+        out = bitStringOfMagnitude(n);
+        return true;
+    }
+    return false;
+}
+
+std::string textOfBitString(const BitString& s) {
+    if (bitLength(s) == 0)
+        return "K";
+    NumberReading r = readingOfBitNumber(magnitudeOfBitString(s));
+    return r.isOForm ? oText(r.value) : decimalText(r.value);
+}
+
+bool readNumber(const NodeRef& value, NumberReading& out) {
+    const Node* n = value.get();
+    if (isAtomNode(n)) {
+        std::string_view text = atomText(value);
+        out.isOForm = false;
+        if (firstByteOf(n) == 'K') {
+            out.value = Integer{};
+            return true;
+        }
+        if (parseDecimalText(text, out.value))
+            return true;
+        out.isOForm = true;
+        return parseOText(text, out.value);
+    }
+    // A bit list: collect the cells' bits, then append the bits of the atom that ends it.
+    BitString bits;
+    std::size_t count = 0;
+    while (!isAtomNode(n)) {
+        const Node* f = functionOf(n);
+        if (isAtomNode(f) || !isAtomNode(functionOf(f)) || firstByteOf(functionOf(f)) != 'J')
+            return false;
+        unsigned char b = firstByteOf(argumentOf(f));
+        if (!isAtomNode(argumentOf(f)) || (b != 'K' && b != 'H'))
+            return false;
+        if (b == 'K')
+            setBit(bits, count);
+        ++count;
+        n = argumentOf(n);
+    }
+    BitString rest;
+    if (firstByteOf(n) == 'K') {
+        rest.bytes.assign(1, 1);
+    } else {
+        std::string_view text(atomBytes(n), measureText(n));
+        if (!bitStringOfText(text, rest))
+            return false;
+    }
+    // head: the cell bits under a marker at position count
+    setBit(bits, count);
+    appendSequence(bits, rest);
+    RILL_ASSERT(bitLength(bits) >= 1);
+    out = readingOfBitNumber(magnitudeOfBitString(bits));
+    return true;
+}
+
+// --- Values ---------------------------------------------------------------------------------
+
+std::uint64_t toUInt64(const NodeRef& value) {
+    if (isAtom(value)) {
+        std::string_view text = atomText(value);
+        if (firstByte(value) == 'K')
+            return 0;
+        RILL_ASSERT(isAllDigits(text) && (text.size() == 1 || text[0] != '0' || text[1] != '0'));
+        // the magnitude modulo 2^64, one digit at a time (wrapping arithmetic)
+        std::uint64_t v = 0;
+        for (std::size_t i = text[0] == '0' ? 1 : 0; i < text.size(); ++i)
+            v = v * 10 + static_cast<std::uint64_t>(text[i] - '0');
+        return v;
+    }
+    NumberReading r;
+    RILL_ASSERT(readNumber(value, r) && !r.isOForm);
+    return lowBitsOf(r.value.magnitude);
+}
+
+std::pair<NodeRef, NodeRef> unfoldNumber(std::string_view digits) {
+    RILL_ASSERT(!digits.empty() && digits != "0");
+    NodeRef first = makeAtom(digits[0] == '0' ? "K" : "H");
+    // the leading run of digits decides; a text with other bytes is read up to them
+    std::size_t end = 0;
+    while (end < digits.size() && digits[end] >= '0' && digits[end] <= '9')
+        ++end;
+    std::string_view run = digits.substr(0, end);
+    Magnitude m; // N div 4
+    Integer x;
+    if (run.size() >= 2 && run[0] == '0' && run[1] == '0') {
+        std::size_t j = 0;
+        while (2 + j < run.size() && run[2 + j] == '0')
+            ++j;
+        m = magnitudeFromDigits(run.substr(2 + j));
+        if (j > 0) {
+            multiplyAddSmall(m.limbs, 2, 1);
+            m = shiftLeftBits(std::move(m), j - 1);
+        }
+    } else if (run.empty()) {
+        m = Magnitude{};
+    } else {
+        m = magnitudeFromDigits(run[0] == '0' ? run.substr(1) : run);
+    }
+    std::string text;
+    // small numbers work in one machine word
+    if (m.limbs.size() <= 2) {
+        std::uint64_t v = lowBitsOf(m);
+        unsigned t = static_cast<unsigned>(std::countr_one(v));
+        text.append(t, '0');
+        std::uint64_t q = t + 1 >= 64 ? 0 : v >> (t + 1);
+        if (q != 0)
+            appendDigits(magnitudeFromUInt64(q), text);
+    } else {
+        std::size_t t = trailingOneBits(m);
+        text.append(t, '0');
+        Magnitude q = shiftRightBits(std::move(m), t + 1);
+        if (!isZero(q))
+            appendDigits(q, text);
+    }
+    return {std::move(first), makeAtom(std::move(text))};
+}
+
+NodeRef makeIntegerAtom(const Integer& x) {
+    return makeAtom(decimalText(x));
+}
+
+NodeRef makeOAtom(const Integer& x) {
+    return makeAtom(oText(x));
+}
+
+} // namespace rill
