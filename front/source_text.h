@@ -1,0 +1,30 @@
+// Program texts: reading a program file into one byte string and normalising its whitespace,
+// so that a space or newline survives only between two characters that do not absorb it.
+#pragma once
+
+#include <string>
+
+namespace rill {
+
+// A program text: a byte string with an explicit length that may hold NUL bytes. Every byte
+// is one character; positions are 0-based byte offsets.
+using CodeText = std::string;
+
+// True for the two whitespace bytes, space and newline.
+inline bool isWhitespace(unsigned char b) {
+    return b == ' ' || b == '\n';
+}
+
+// True for the 22 bytes next to which whitespace is dropped: space, newline and
+// "#%&'*+,-./:;<=>?@\^|".
+bool absorbsSpace(unsigned char b);
+
+// All bytes of the file at path, in order; the file must open, and a failing close is an
+// internal failure.
+CodeText readProgramFile(const std::string& path);
+
+// The text trimmed of leading and trailing whitespace, with every inner whitespace run
+// outside square literals dropped or cut down to one newline or one space.
+CodeText normaliseSpacing(const CodeText& text);
+
+} // namespace rill
