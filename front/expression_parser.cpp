@@ -1,0 +1,349 @@
+#include "front/expression_parser.h"
+
+#include "core/assertion.h"
+#include "front/lexical_classes.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+namespace rill {
+
+namespace {
+
+// The split characters of the folding levels 1 to 8.
+constexpr CharSet kLevelSplits[9] = {
+    CharSet(""),   CharSet(";\\{"), CharSet("?\n"),  CharSet("&|"), CharSet("=<>#"),
+    CharSet("@ "), CharSet("+-:."), CharSet("*/%'"), CharSet("^"),
+};
+// Whether a folding level groups from the left (otherwise from the right).
+constexpr bool kFoldsLeft[9] = {false, false, true, false, false, true, true, true, false};
+constexpr CharSet kComma{","};
+
+// The parser is a loop over a stack of tasks, so that nesting in the text costs heap and not
+// machine stack. A parse task leaves exactly one node on the value stack when it and the
+// tasks it schedules have run; the combining tasks pop their operands and push the result.
+enum class TaskKind : std::uint8_t {
+    Parse,    // the tree of text[begin, end) at a level
+    Term,     // the atom of the term text[begin, end)
+    Apply,    // f x => (f x)
+    Operator, // L R => ((op L) R)
+    Prefix,   // x => (op x)
+    Brace,    // L E R => ((({ L) E) R)
+};
+
+struct Task {
+    TaskKind kind;
+    std::uint8_t level;
+    unsigned char op;
+    std::size_t begin;
+    std::size_t end;
+};
+
+class ExpressionParse {
+public:
+    explicit ExpressionParse(std::string_view text) : text_(text), partners_(pairBrackets(text)) {}
+
+    // Runs every task to the end and hands out the single tree that remains.
+    ParseOutcome run(int level) {
+        RILL_ASSERT(level >= kLoosestLevel && level <= kTightestLevel);
+        tasks_.push_back(parseTask(level, 0, text_.size()));
+        while (!tasks_.empty()) {
+            const Task task = tasks_.back();
+            tasks_.pop_back();
+            perform(task);
+        }
+        RILL_ASSERT(values_.size() == 1);
+        ParseOutcome outcome{std::move(values_.back()), std::move(badTerm_)};
+        values_.clear();
+        return outcome;
+    }
+
+private:
+    static Task parseTask(int level, std::size_t begin, std::size_t end) {
+        return Task{TaskKind::Parse, static_cast<std::uint8_t>(level), 0, begin, end};
+    }
+    static Task combineTask(TaskKind kind, unsigned char op = 0) { return Task{kind, 0, op, 0, 0}; }
+    unsigned char byteAt(std::size_t i) const { return static_cast<unsigned char>(text_[i]); }
+
+    // A level schedules its tasks in the order they are to run between beginSchedule and
+    // endSchedule, which turns them around for the stack.
+    std::size_t beginSchedule() const { return tasks_.size(); }
+    void endSchedule(std::size_t mark) { std::reverse(tasks_.begin() + mark, tasks_.end()); }
+
+    NodeRef popValue() {
+        RILL_ASSERT(!values_.empty());
+        NodeRef v = std::move(values_.back());
+        values_.pop_back();
+        return v;
+    }
+
+    void perform(const Task& task) {
+        switch (task.kind) {
+        case TaskKind::Parse: parse(task.level, task.begin, task.end); return;
+        case TaskKind::Term: pushTerm(task.begin, task.end); return;
+        case TaskKind::Apply: {
+            NodeRef x = popValue();
+            NodeRef f = popValue();
+            values_.push_back(apply(std::move(f), std::move(x)));
+            return;
+        }
+        case TaskKind::Operator: {
+            NodeRef r = popValue();
+            NodeRef l = popValue();
+            values_.push_back(apply(operatorAtom(task.op), std::move(l), std::move(r)));
+            return;
+        }
+        case TaskKind::Prefix: {
+            NodeRef x = popValue();
+            values_.push_back(apply(operatorAtom(task.op), std::move(x)));
+            return;
+        }
+        case TaskKind::Brace: {
+            NodeRef r = popValue();
+            NodeRef e = popValue();
+            NodeRef l = popValue();
+            values_.push_back(apply(makeAtom("{"), std::move(l), std::move(e), std::move(r)));
+            return;
+        }
+        }
+        RILL_ASSERT(false && "unknown parse task");
+    }
+
+    static NodeRef operatorAtom(unsigned char op) {
+        const char text[2] = {static_cast<char>(op), '\0'};
+        return makeAtom(text);
+    }
+
+    // A level that finds nothing of its own hands the same text straight to the next one.
+    void parse(int level, std::size_t begin, std::size_t end) {
+        for (;; ++level) {
+            switch (level) {
+            case 1:
+                if (parseSemicolonsLambdasBraces(begin, end))
+                    return;
+                break;
+            case 9:
+                if (begin == end) {
+                    values_.push_back(makeAtom("}"));
+                    return;
+                }
+                if (isPrefixOperator(byteAt(end - 1))) {
+                    const std::size_t mark = beginSchedule();
+                    tasks_.push_back(parseTask(9, begin, end - 1));
+                    tasks_.push_back(combineTask(TaskKind::Prefix, byteAt(end - 1)));
+                    endSchedule(mark);
+                    return;
+                }
+                break;
+            case 10:
+                RILL_ASSERT(begin < end);
+                if (isPrefixOperator(byteAt(begin))) {
+                    const std::size_t mark = beginSchedule();
+                    tasks_.push_back(parseTask(10, begin + 1, end));
+                    tasks_.push_back(combineTask(TaskKind::Prefix, byteAt(begin)));
+                    endSchedule(mark);
+                    return;
+                }
+                break;
+            case 11:
+                if (parsePrefixRuns(begin, end))
+                    return;
+                break;
+            case 12: parseTerms(begin, end); return;
+            default:
+                RILL_ASSERT(level >= 2 && level <= 8);
+                if (parseFold(level, begin, end))
+                    return;
+                break;
+            }
+        }
+    }
+
+    // Level 1: ";", backslash and "{" fold from the right; "{" takes the brace list up to its
+    // partner, and the piece after a brace group starts after the partner.
+    bool parseSemicolonsLambdasBraces(std::size_t begin, std::size_t end) {
+        splitPointsIn(text_, partners_, begin, end, kLevelSplits[1], points_);
+        if (points_.empty())
+            return false;
+        const std::size_t mark = beginSchedule();
+        std::size_t from = begin;
+        for (const std::size_t p : points_) {
+            tasks_.push_back(parseTask(2, from, p));
+            if (byteAt(p) == '{') {
+                const std::size_t close = partnerOf(partners_, p);
+                scheduleBraceList(p + 1, close);
+                from = close + 1;
+            } else {
+                from = p + 1;
+            }
+        }
+        tasks_.push_back(parseTask(2, from, end));
+        for (auto it = points_.rbegin(); it != points_.rend(); ++it) {
+            if (byteAt(*it) == '{')
+                tasks_.push_back(combineTask(TaskKind::Brace));
+            else
+                tasks_.push_back(combineTask(TaskKind::Operator, byteAt(*it)));
+        }
+        endSchedule(mark);
+        return true;
+    }
+
+    // The elements between braces, each a full expression, folded from the right with ",";
+    // it uses only the comma scratch, so the caller's split points stay intact.
+    void scheduleBraceList(std::size_t begin, std::size_t end) {
+        splitPointsIn(text_, partners_, begin, end, kComma, commas_);
+        std::size_t from = begin;
+        for (const std::size_t c : commas_) {
+            tasks_.push_back(parseTask(1, from, c));
+            from = c + 1;
+        }
+        tasks_.push_back(parseTask(1, from, end));
+        for (std::size_t k = 0; k < commas_.size(); ++k)
+            tasks_.push_back(combineTask(TaskKind::Operator, ','));
+    }
+
+    // Levels 2 to 8: all characters of a level bind equally and the fold groups them; space
+    // and newline stand for plain application.
+    bool parseFold(int level, std::size_t begin, std::size_t end) {
+        splitPointsIn(text_, partners_, begin, end, kLevelSplits[level], points_);
+        if (points_.empty())
+            return false;
+        const std::size_t mark = beginSchedule();
+        const int next = level + 1;
+        tasks_.push_back(parseTask(next, begin, points_.front()));
+        if (kFoldsLeft[level]) {
+            for (std::size_t k = 0; k < points_.size(); ++k) {
+                const std::size_t to = k + 1 < points_.size() ? points_[k + 1] : end;
+                tasks_.push_back(parseTask(next, points_[k] + 1, to));
+                const unsigned char c = byteAt(points_[k]);
+                if (c == ' ' || c == '\n')
+                    tasks_.push_back(combineTask(TaskKind::Apply));
+                else
+                    tasks_.push_back(combineTask(TaskKind::Operator, c));
+            }
+        } else {
+            for (std::size_t k = 0; k < points_.size(); ++k) {
+                const std::size_t to = k + 1 < points_.size() ? points_[k + 1] : end;
+                tasks_.push_back(parseTask(next, points_[k] + 1, to));
+            }
+            for (auto it = points_.rbegin(); it != points_.rend(); ++it)
+                tasks_.push_back(combineTask(TaskKind::Operator, byteAt(*it)));
+        }
+        endSchedule(mark);
+        return true;
+    }
+
+    // Level 11: each run of prefix characters inside a stretch of terms prefixes the terms up
+    // to the next run, and the prefixed piece is applied to what stands before it.
+    bool parsePrefixRuns(std::size_t begin, std::size_t end) {
+        points_.clear();
+        std::size_t at = findTopLevelIn(text_, partners_, begin, end, kPrefixOperators);
+        while (at != kNoPosition) {
+            points_.push_back(at);
+            while (at < end && isPrefixOperator(byteAt(at)))
+                ++at;
+            at = findTopLevelIn(text_, partners_, at, end, kPrefixOperators);
+        }
+        if (points_.empty())
+            return false;
+        const std::size_t mark = beginSchedule();
+        tasks_.push_back(parseTask(12, begin, points_.front()));
+        for (std::size_t k = 0; k < points_.size(); ++k) {
+            const std::size_t start = points_[k];
+            const std::size_t to = k + 1 < points_.size() ? points_[k + 1] : end;
+            RILL_ASSERT(to - start >= 2);
+            std::size_t rest = start;
+            while (isPrefixOperator(byteAt(rest)))
+                ++rest;
+            RILL_ASSERT(rest < to);
+            tasks_.push_back(parseTask(12, rest, to));
+            for (std::size_t i = rest; i > start; --i)
+                tasks_.push_back(combineTask(TaskKind::Prefix, byteAt(i - 1)));
+            tasks_.push_back(combineTask(TaskKind::Apply));
+        }
+        endSchedule(mark);
+        return true;
+    }
+
+    // Level 12: juxtaposed terms apply from the left; a later parenthesised term is a call
+    // list whose arguments are applied one by one.
+    void parseTerms(std::size_t begin, std::size_t end) {
+        cutTermsIn(text_, partners_, begin, end, points_);
+        const std::size_t mark = beginSchedule();
+        for (std::size_t k = 0; k < points_.size(); ++k) {
+            const std::size_t start = points_[k];
+            const std::size_t to = k + 1 < points_.size() ? points_[k + 1] : end;
+            if (byteAt(start) != '(') {
+                tasks_.push_back(Task{TaskKind::Term, 0, 0, start, to});
+                if (k > 0)
+                    tasks_.push_back(combineTask(TaskKind::Apply));
+                continue;
+            }
+            const std::size_t close = partnerOf(partners_, start);
+            RILL_ASSERT(close + 1 == to);
+            if (k == 0) {
+                tasks_.push_back(parseTask(1, start + 1, close));
+                continue;
+            }
+            splitPointsIn(text_, partners_, start + 1, close, kComma, commas_);
+            std::size_t from = start + 1;
+            for (const std::size_t c : commas_) {
+                tasks_.push_back(parseTask(1, from, c));
+                tasks_.push_back(combineTask(TaskKind::Apply));
+                from = c + 1;
+            }
+            tasks_.push_back(parseTask(1, from, close));
+            tasks_.push_back(combineTask(TaskKind::Apply));
+        }
+        endSchedule(mark);
+    }
+
+    // The atom of one term; the first term with no meaning is kept and a "}" stands for it.
+    void pushTerm(std::size_t begin, std::size_t end) {
+        const std::string_view term = text_.substr(begin, end - begin);
+        if (isReadableTerm(term)) {
+            values_.push_back(termAtom(term));
+            return;
+        }
+        if (badTerm_.empty())
+            badTerm_ = std::string(term);
+        values_.push_back(makeAtom("}"));
+    }
+
+    std::string_view text_;
+    BracketPartners partners_;
+    std::vector<Task> tasks_;
+    std::vector<NodeRef> values_;
+    std::vector<std::size_t> points_; // scratch: split points, run starts or term starts
+    std::vector<std::size_t> commas_; // scratch: the commas of a brace or call list
+    std::string badTerm_;
+};
+
+} // namespace
+
+ParseOutcome parseProgramExpression(const CodeText& text) {
+    return parseFromLevel(kLoosestLevel, text);
+}
+
+ParseOutcome parseFromLevel(int level, std::string_view text) {
+    ExpressionParse parse(text);
+    return parse.run(level);
+}
+
+NodeRef parseExpression(const CodeText& text) {
+    ParseOutcome outcome = parseProgramExpression(text);
+    RILL_ASSERT(outcome.badTerm.empty());
+    return std::move(outcome.tree);
+}
+
+std::string badTermMessage(std::string_view term) {
+    std::string message = "Term [";
+    message += term;
+    message += "] cannot be read.";
+    return message;
+}
+
+} // namespace rill

@@ -1,0 +1,40 @@
+// The expression parser: a normalised program text becomes a tree of applications and atoms
+// through twelve precedence levels, each splitting at its own operator characters outside
+// brackets and folding the pieces that the next tighter level makes of them.
+//
+// Tree shapes: an infix operator c between L and R is ((c L) R) with c a one-byte atom;
+// space and newline are plain application (L R); «a\b» is ((\ a) b); «L{e1,e2}R» is
+// ((({ L) ((, e1) e2)) R); a call «g(a,b)» is ((g a) b); an empty piece is the atom "}".
+#pragma once
+
+#include "core/node_store.h"
+#include "front/source_text.h"
+
+#include <string>
+#include <string_view>
+
+namespace rill {
+
+// The tightest and the loosest precedence level.
+inline constexpr int kLoosestLevel = 1;
+inline constexpr int kTightestLevel = 12;
+
+// The tree of a text, or the first term that has no meaning (badTerm, empty on success). A
+// term that starts with an upper letter or an other byte must be one byte long; when it is
+// not, badTerm holds it and the tree has a "}" atom in its place.
+struct ParseOutcome {
+    NodeRef tree;
+    std::string badTerm;
+};
+
+// Parses a normalised text from the loosest level.
+ParseOutcome parseProgramExpression(const CodeText& text);
+// Parses a normalised text from the given level (1..12); the text must be balanced.
+ParseOutcome parseFromLevel(int level, std::string_view text);
+// Parses a normalised text that holds no bad term (a bad term is an internal failure).
+NodeRef parseExpression(const CodeText& text);
+
+// The message of the "Parse" report for a term that has no meaning.
+std::string badTermMessage(std::string_view term);
+
+} // namespace rill
