@@ -185,3 +185,35 @@ TEST(CommaCheck, DefinitionsSeparatedByCommasSucceed) {
 TEST(CommaCheck, BracketMismatchIsFoundBeforeCommas) {
     EXPECT_EQ(checkBrackets("(a,b").report.substr(0, 5), "Match");
 }
+
+// --- Depth ---------------------------------------------------------------------------------
+
+namespace {
+
+constexpr int kDeep = 100000;
+
+} // namespace
+
+TEST(BracketChecksDepth, DeeplyNestedCallListsSucceed) {
+    CodeText text;
+    for (int k = 0; k < kDeep; ++k)
+        text += "g(a,";
+    text += "x";
+    text += std::string(kDeep, ')');
+    EXPECT_TRUE(checkBrackets(text).ok);
+}
+TEST(BracketChecksDepth, DeeplyNestedUnclosedGroupsDangleAtTheInnermost) {
+    const BracketCheck check = checkBrackets(std::string(kDeep, '('));
+    EXPECT_EQ(check.position, static_cast<std::size_t>(kDeep - 1));
+    EXPECT_EQ(check.report, "Match[" + positionCode(kDeep - 1) + "]Right dangling parenthesis.");
+}
+TEST(BracketChecksDepth, DeeplyNestedCommaGroupFailsAtItsComma) {
+    CodeText text;
+    for (int k = 0; k < kDeep; ++k)
+        text += "g(";
+    text += "x+(a,b)";
+    text += std::string(kDeep, ')');
+    const BracketCheck check = checkBrackets(text);
+    EXPECT_FALSE(check.ok);
+    EXPECT_EQ(check.position, static_cast<std::size_t>(2 * kDeep + 4));
+}
