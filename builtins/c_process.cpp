@@ -1,0 +1,77 @@
+#include "builtins/c_process.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace rill {
+
+NodeRef builtin_abort(NodeRef call) {
+    (void)call;
+    std::abort();
+}
+
+NodeRef builtin_errno(NodeRef call) {
+    (void)call;
+    return makeInteger(errno);
+}
+
+NodeRef builtin_rand(NodeRef call) {
+    (void)call;
+    return makeInteger(std::rand());
+}
+
+NodeRef builtin_rand_max(NodeRef call) {
+    (void)call;
+    return makeInteger(RAND_MAX);
+}
+
+NodeRef builtin_eacces(NodeRef) {
+    return makeInteger(EACCES);
+}
+NodeRef builtin_ebadf(NodeRef) {
+    return makeInteger(EBADF);
+}
+NodeRef builtin_econnaborted(NodeRef) {
+    return makeInteger(ECONNABORTED);
+}
+NodeRef builtin_efault(NodeRef) {
+    return makeInteger(EFAULT);
+}
+NodeRef builtin_eintr(NodeRef) {
+    return makeInteger(EINTR);
+}
+NodeRef builtin_einval(NodeRef) {
+    return makeInteger(EINVAL);
+}
+NodeRef builtin_eio(NodeRef) {
+    return makeInteger(EIO);
+}
+NodeRef builtin_emfile(NodeRef) {
+    return makeInteger(EMFILE);
+}
+NodeRef builtin_enfile(NodeRef) {
+    return makeInteger(ENFILE);
+}
+NodeRef builtin_enodev(NodeRef) {
+    return makeInteger(ENODEV);
+}
+NodeRef builtin_enomem(NodeRef) {
+    return makeInteger(ENOMEM);
+}
+NodeRef builtin_enotsock(NodeRef) {
+    return makeInteger(ENOTSOCK);
+}
+NodeRef builtin_enxio(NodeRef) {
+    return makeInteger(ENXIO);
+}
+NodeRef builtin_eopnotsupp(NodeRef) {
+    return makeInteger(EOPNOTSUPP);
+}
+NodeRef builtin_eoverflow(NodeRef) {
+    return makeInteger(EOVERFLOW);
+}
+NodeRef builtin_ewouldblock(NodeRef) {
+    return makeInteger(EWOULDBLOCK);
+}
+
+} // namespace rill
