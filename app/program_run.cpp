@@ -1,8 +1,13 @@
 #include "app/program_run.h"
 
+#include "builtins/calling_protocol.h"
 #include "core/assertion.h"
 #include "core/error_report.h"
+#include "core/reducer.h"
+#include "front/definition_intake.h"
+#include "front/source_text.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -12,6 +17,7 @@ namespace {
 
 constexpr int kReportStatus = 128; // any report but "Empty"
 constexpr int kUsageStatus = 1;
+constexpr std::size_t kShownValueBytes = 200;
 
 void writeError(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stderr);
@@ -34,6 +40,22 @@ int reportFailure(const ErrorReport& report) {
     return kReportStatus;
 }
 
+// What a normal form that is no integer says about the program.
+ErrorReport valueReport(const NodeRef& result) {
+    if (isApplication(result))
+        return makeReport("Value", "",
+                          "The program reduced to a partial application, not to an integer.");
+    std::string_view text = atomText(result);
+    if (text.size() > 0 && text[0] == ']') {
+        const std::string name(text.substr(1));
+        return makeReport("Value", name, "The program reached the undefined name [" + name + "].");
+    }
+    std::string shown(text.substr(0, kShownValueBytes));
+    if (text.size() > kShownValueBytes)
+        shown += "...";
+    return makeReport("Value", "", "The program reduced to " + shown + ", not to an integer.");
+}
+
 } // namespace
 
 int runProgram(int argc, char** argv) {
@@ -46,7 +68,28 @@ int runProgram(int argc, char** argv) {
     if (probe == nullptr)
         return reportStart(path);
     std::fclose(probe);
-    return reportFailure(makeReport("Stage", "", "Programs cannot be run yet."));
+
+    const CodeText raw = readProgramFile(path);
+    loadPrelude();
+    if (ErrorReport r = takeInProgram(raw); !isEmpty(r))
+        return reportFailure(r);
+
+    // The entry is applied to the address of the argument vector from the first program
+    // argument on.
+    DefinitionTable& table = definitionTable();
+    NodeRef handle =
+        makeInteger(static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(argv + 2)));
+    NodeRef result = normalize(apply(table.at(std::string()), std::move(handle)));
+    if (firstByte(result) == ')') {
+        const std::string name(atomText(result).substr(1));
+        return reportFailure(
+            makeReport("Cycle", name, "Cycle detected on function [" + name + "]."));
+    }
+    if (!isInteger(result))
+        return reportFailure(valueReport(result));
+    table.insert_or_assign(std::string(), result);
+    const std::int64_t value = toInt64(table.at(std::string()));
+    return static_cast<int>(static_cast<std::uint32_t>(value));
 }
 
 } // namespace rill

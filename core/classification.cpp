@@ -116,7 +116,7 @@ void classifyNode(Node* root) {
         return;
     // Children are classified before their parents from an explicit work list, so a term of
     // any depth costs heap, not machine stack.
-    static std::vector<Node*> work;
+    static auto& work = *new std::vector<Node*>;
     const std::size_t floor = work.size();
     work.push_back(root);
     while (work.size() > floor) {

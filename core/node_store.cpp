@@ -163,7 +163,7 @@ void freeNode(Node* n) {
     // Children whose last reference goes with their parent are freed from this work list, so
     // a chain of any length costs heap, not machine stack. The function part of each
     // application is given back before its argument part.
-    static std::vector<Node*> pending;
+    static auto& pending = *new std::vector<Node*>; // never destroyed: nodes die at exit too
     const std::size_t floor = pending.size();
     for (;;) {
         if (isAtomNode(n)) {

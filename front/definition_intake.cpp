@@ -1,6 +1,10 @@
 #include "front/definition_intake.h"
 
+#include "builtins/builtin_table.h"
 #include "core/assertion.h"
+#include "front/bracket_checks.h"
+#include "front/expression_parser.h"
+#include "front/lexical_classes.h"
 
 namespace rill {
 
@@ -24,15 +28,66 @@ bool isSingleByteName(unsigned char b) {
     return (b >= 'A' && b <= 'Z') || (b >= 0x01 && b <= 0x1F) || b >= 0x7F;
 }
 
+// The (\ NAME VALUE) shape of a definition: an application whose function part is an
+// application of the backslash atom.
+bool hasDefinitionShape(const NodeRef& tree) {
+    if (!isApplication(tree))
+        return false;
+    const Node* p = functionOf(tree.get());
+    return !isAtomNode(p) && isAtomNode(functionOf(p)) &&
+           std::string_view(atomBytes(functionOf(p))) == "\\";
+}
+
+// The placeholder of a built-in of arity n: (\ a (\ b ... Z)), one parameter per argument.
+NodeRef builtinPlaceholder(int arity) {
+    NodeRef value = makeAtom("Z");
+    for (int k = arity - 1; k >= 0; --k) {
+        const char parameter[2] = {static_cast<char>('a' + k), '\0'};
+        value = apply(makeAtom("\\"), makeAtom(parameter), std::move(value));
+    }
+    return value;
+}
+
+// Parses one part of a program text; a term with no meaning becomes a "Parse" report.
+bool parsePart(std::string_view part, std::size_t position, NodeRef& tree, ErrorReport& report) {
+    ParseOutcome outcome = parseProgramExpression(CodeText(part));
+    if (!outcome.badTerm.empty()) {
+        report = makeReport("Parse", "", badTermMessage(outcome.badTerm));
+        report.position = static_cast<std::int64_t>(position);
+        return false;
+    }
+    tree = std::move(outcome.tree);
+    return true;
+}
+
+// The offset of the first byte after a comma that is not a space.
+std::size_t definitionPosition(const CodeText& text, std::size_t comma) {
+    std::size_t at = comma + 1;
+    while (at < text.size() && text[at] == ' ')
+        ++at;
+    return at;
+}
+
 } // namespace
 
+const std::string_view kPreludeText =
+    ",A\\a\\aS BKK,B\\a\\b\\c\\a b(c),C\\a\\b\\c\\a c b,D\\a\\b\\c\\d\\a b c(d),"
+    "E\\a\\b\\c\\d\\e\\a b c(d)e,F\\a\\b\\Vb a,G\\a\\VZ BW(BC)DDV(V XJ),H\\a\\I,I\\a\\a,"
+    "J\\a\\b\\c\\Va b,K\\a\\b\\a,L\\a\\aK K(KH),M\\a\\a a,N\\a\\K,O\\a\\b\\b a(b),"
+    "P\\a\\a XS I,Q\\a\\aZK,R\\a\\aZH,U\\a\\b\\Ua,S\\a\\b\\c\\a c b(c),T\\a\\b\\b a,"
+    "V\\a\\b\\c\\c a b,W\\a\\b\\a b b,Z\\a\\Z,X\\a\\b\\c\\d\\Vb a(d)c,Y\\a\\b\\a Ya b,"
+    "[\\]\\a\\b\\c\\ABCDEFGHIJKLMNOPQRSTUVWXYZ,[{]\\a\\b\\c\\Z,[&]\\q\\r\\q r H,"
+    "[|]\\q\\r\\qKr,[!]\\VHK,[+]\\plus,[-]\\dash,[*]\\mult,[/]\\over,[%]\\cent,"
+    "[^]\\powa,[<]\\less,[>]\\gteq,[=]\\same,[#]\\diff,[$]\\buck,[~]\\wave,[.]\\T,"
+    "[@]\\T,[:]\\I,[?]\\I,[;]\\I,[']\\I,[\"]\\I,[,]\\I";
+
 DefinitionTable& definitionTable() {
-    static DefinitionTable table;
+    static DefinitionTable& table = *new DefinitionTable; // never destroyed
     return table;
 }
 
 OnceNames& onceNames() {
-    static OnceNames names;
+    static OnceNames& names = *new OnceNames;
     return names;
 }
 
@@ -64,6 +119,91 @@ bool isDefinitionKey(std::string_view key) {
         return false;
     const auto b = static_cast<unsigned char>(key[0]);
     return isSingleByteName(b) || kBracketedNameCharacters.find(key[0]) != std::string_view::npos;
+}
+
+void resetTables() {
+    definitionTable().clear();
+    onceNames().clear();
+    clearBuiltinTable();
+}
+
+void loadPrelude() {
+    resetTables();
+    (void)builtinTable();
+    const CodeText text = normaliseSpacing(CodeText(kPreludeText));
+    static constexpr CharSet kComma{","};
+    const std::vector<std::size_t> commas = splitPoints(text, kComma);
+    for (std::size_t k = 0; k < commas.size(); ++k) {
+        NodeRef tree = parseExpression(CodeText(partAfter(text, commas, k)));
+        RILL_ASSERT(hasDefinitionShape(tree));
+        const NodeRef name = argumentPart(functionPart(tree));
+        RILL_ASSERT(isAtom(name));
+        definitionTable().insert_or_assign(definitionKey(atomText(name)), argumentPart(tree));
+    }
+}
+
+ErrorReport takeInProgram(const CodeText& raw) {
+    ErrorReport report;
+    if (BracketCheck check = checkBrackets(raw); !check.ok) {
+        report = makeReport(check.report.substr(0, 5), "", check.report);
+        report.position = static_cast<std::int64_t>(check.position);
+        return report;
+    }
+    DefinitionTable& table = definitionTable();
+    for (const auto& [name, entry] : builtinTable())
+        table.insert_or_assign(name, builtinPlaceholder(entry.arity));
+
+    const CodeText text = normaliseSpacing(raw);
+    static constexpr CharSet kComma{","};
+    const std::vector<std::size_t> commas = splitPoints(text, kComma);
+    NodeRef entry;
+    if (!parsePart(partBeforeFirst(text, commas), 0, entry, report))
+        return report;
+    table.insert_or_assign(std::string(), std::move(entry));
+
+    for (std::size_t k = 0; k < commas.size(); ++k) {
+        const std::size_t position = definitionPosition(text, commas[k]);
+        NodeRef tree;
+        if (!parsePart(partAfter(text, commas, k), position, tree, report))
+            return report;
+        if (!hasDefinitionShape(tree))
+            continue;
+        NodeRef nameTerm = argumentPart(functionPart(tree));
+        bool once = false;
+        std::string name;
+        if (isAtom(nameTerm)) {
+            name = atomText(nameTerm);
+        } else if (isAtom(argumentPart(nameTerm)) && atomText(argumentPart(nameTerm)) == "}") {
+            once = true;
+            name = atomText(functionPart(nameTerm)); // empty when it is no atom
+        } else {
+            continue;
+        }
+        if (!isDefinitionName(name))
+            continue;
+        const std::string key = definitionKey(name);
+        if (key.size() == 1 && key[0] >= 'a' && key[0] <= 'z') {
+            report = makeReport("Lower", "",
+                                "Single lowercase letters (" + key +
+                                    ") cannot be defined as global variables.");
+            report.position = static_cast<std::int64_t>(position);
+            return report;
+        }
+        if (key == "\\" || key == "{" || findBuiltin(key) != nullptr) {
+            report =
+                makeReport("Built", "", "Built in function [" + key + "] cannot be re-defined.");
+            report.position = static_cast<std::int64_t>(position);
+            return report;
+        }
+        if (once) {
+            table.insert_or_assign(key, apply(makeAtom("I"), argumentPart(tree)));
+            onceNames().insert(key);
+        } else {
+            table.insert_or_assign(key, argumentPart(tree));
+            onceNames().erase(key);
+        }
+    }
+    return report;
 }
 
 } // namespace rill

@@ -3,7 +3,9 @@
 // once-names whose value is worked out afresh at every use, and the rules for names and keys.
 #pragma once
 
+#include "core/error_report.h"
 #include "core/node_store.h"
+#include "front/source_text.h"
 
 #include <functional>
 #include <map>
@@ -30,5 +32,18 @@ bool isDefinitionName(std::string_view name);
 std::string definitionKey(std::string_view name);
 // True for a byte string that is a key some valid name gives.
 bool isDefinitionKey(std::string_view key);
+
+// The built-in Prelude: the letter combinators, the lambda and brace placeholders and the
+// operator aliases, joined by commas behind one leading comma.
+extern const std::string_view kPreludeText;
+
+// Empties the definition table, the once-names and the built-in table (which refills itself
+// on its next use).
+void resetTables();
+// Resets the tables and takes in the Prelude.
+void loadPrelude();
+// Takes in a raw program text: the bracket checks, a placeholder for every built-in, the
+// entry under the empty key and the program's definitions. "Empty" when all went well.
+ErrorReport takeInProgram(const CodeText& raw);
 
 } // namespace rill

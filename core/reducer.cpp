@@ -1,0 +1,487 @@
+#include "core/reducer.h"
+
+#include "builtins/builtin_table.h"
+#include "builtins/data_builtins.h"
+#include "builtins/decimal_integers.h"
+#include "builtins/real_numbers.h"
+#include "core/classification.h"
+#include "front/definition_intake.h"
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rill {
+
+namespace {
+
+// The largest number of arguments a saturated head can take: ten parameters, seven for a
+// built-in, five for a combinator.
+constexpr int kMostArguments = 12;
+
+// A new one-byte atom: the machine makes its combinators afresh, as every atom is its own.
+NodeRef letter(char c) {
+    const char text[2] = {c, '\0'};
+    return NodeRef(newAtomNode(text, 1));
+}
+
+bool isAtomText(const Node* n, char c) {
+    return isAtomNode(n) && atomBytes(n)[0] == c && atomBytes(n)[1] == '\0';
+}
+
+// ((\ v) body): the node two function parts down is the lambda atom.
+bool isLambdaFormNode(const Node* n) {
+    return !isAtomNode(n) && !isAtomNode(functionOf(n)) &&
+           isAtomText(functionOf(functionOf(n)), '\\');
+}
+
+// ((({ v) e) body): the node three function parts down is the atom "{".
+bool isLetFormNode(const Node* n) {
+    if (isAtomNode(n))
+        return false;
+    const Node* p = functionOf(n);
+    if (isAtomNode(p))
+        return false;
+    const Node* q = functionOf(p);
+    return !isAtomNode(q) && isAtomText(functionOf(q), '{');
+}
+
+Node* letBinder(const Node* n) {
+    return argumentOf(functionOf(functionOf(n)));
+}
+Node* letValue(const Node* n) {
+    return argumentOf(functionOf(n));
+}
+
+// The lazy heads: their arguments are handed over untouched.
+struct LazyHeads {
+    bool lazy[256] = {};
+    constexpr LazyHeads() {
+        for (char c : std::string_view("&|ABCDEFHIJKLNQRTUVXZ"))
+            lazy[static_cast<unsigned char>(c)] = true;
+    }
+};
+constexpr LazyHeads kLazyHeads;
+
+// ((B K) X): continue with K on (X v).
+NodeRef plugFrame(NodeRef k, NodeRef x) {
+    return apply(letter('B'), std::move(k), std::move(x));
+}
+// An argument frame: the value will be applied to y.
+NodeRef argumentFrame(NodeRef k, NodeRef y) {
+    return plugFrame(std::move(k), apply(letter('T'), std::move(y)));
+}
+
+// True when the continuation is an argument frame ((B Q) (T y)).
+bool isArgumentFrame(const Node* k) {
+    if (isAtomNode(k) || isAtomNode(functionOf(k)))
+        return false;
+    const Node* x = argumentOf(k);
+    return !isAtomNode(x) && firstByteOf(functionOf(x)) == 'T';
+}
+
+// --- Building values ------------------------------------------------------------------------
+
+// The byte tree of one payload byte: V (J (J b0 b1) (J b2 b3)) (J (J b4 b5) (J b6 b7)), each
+// bit "I" when set and "H" when clear.
+NodeRef byteTree(unsigned char byte) {
+    auto bit = [byte](int i) { return letter(((byte >> i) & 1) != 0 ? 'I' : 'H'); };
+    auto pair = [&](int i) { return apply(letter('J'), bit(i), bit(i + 1)); };
+    auto quad = [&](int i) { return apply(letter('J'), pair(i), pair(i + 2)); };
+    return apply(letter('V'), quad(0), quad(4));
+}
+
+// The first and rest parts of inert data: the children of an application; the init and the
+// last element of a bracket string.
+std::pair<NodeRef, NodeRef> dataParts(Node* d) {
+    if (!isAtomNode(d))
+        return {NodeRef(functionOf(d)), NodeRef(argumentOf(d))};
+    const std::string_view text(atomBytes(d), measureText(d));
+    RILL_ASSERT(text != "[]");
+    return {stringInit(text), stringLast(text)};
+}
+
+bool isEmptyString(const Node* d) {
+    return isAtomNode(d) && std::strcmp(atomBytes(d), "[]") == 0;
+}
+
+// The expansion of data into J cells: "[]" is K, any other data ((J first') rest').
+NodeRef expandData(Node* root) {
+    struct Frame {
+        NodeRef node;
+        NodeRef first;
+        NodeRef rest;
+        bool split = false;
+    };
+    std::vector<Frame> frames;
+    std::vector<NodeRef> results;
+    frames.push_back({NodeRef(root), {}, {}});
+    while (!frames.empty()) {
+        Frame& f = frames.back();
+        if (!f.split) {
+            if (isEmptyString(f.node.get())) {
+                results.push_back(letter('K'));
+                frames.pop_back();
+                continue;
+            }
+            auto [first, rest] = dataParts(f.node.get());
+            f.split = true;
+            Node* firstNode = first.get();
+            Node* restNode = rest.get();
+            f.first = std::move(first);
+            f.rest = std::move(rest);
+            frames.push_back({NodeRef(restNode), {}, {}});
+            frames.push_back({NodeRef(firstNode), {}, {}});
+            continue;
+        }
+        NodeRef rest = std::move(results.back());
+        results.pop_back();
+        NodeRef first = std::move(results.back());
+        results.pop_back();
+        results.push_back(apply(letter('J'), std::move(first), std::move(rest)));
+        frames.pop_back();
+    }
+    return std::move(results.back());
+}
+
+// --- The steps of the machine ---------------------------------------------------------------
+
+// (B Q X) v => Q (X v)
+NodeRef plugValue(NodeRef k, NodeRef a) {
+    RILL_ASSERT(isApplication(k) && isApplication(functionPart(k)));
+    auto [bq, x] = takeParts(std::move(k));
+    auto [b, q] = takeParts(std::move(bq));
+    RILL_ASSERT(firstByte(b) == 'B');
+    return apply(std::move(q), apply(std::move(x), std::move(a)));
+}
+
+// K (p a) => (B K (T a)) p: the focus moves to the function part.
+NodeRef focusOnFunction(NodeRef k, NodeRef a) {
+    auto [p, x] = takeParts(std::move(a));
+    return apply(argumentFrame(std::move(k), std::move(x)), std::move(p));
+}
+
+// K (p a) => (B K p) a: the argument is evaluated under a frame that applies p to it.
+NodeRef focusOnArgument(NodeRef k, NodeRef a) {
+    auto [p, x] = takeParts(std::move(a));
+    return apply(plugFrame(std::move(k), std::move(p)), std::move(x));
+}
+
+NodeRef contractFocus(NodeRef k, NodeRef a);
+
+// A saturated focus: lazy heads, data and terms with nothing pending are contracted; a let
+// form evaluates its value first; otherwise the function part, then the argument is worked on.
+NodeRef stepSaturated(NodeRef k, NodeRef a) {
+    Node* an = a.get();
+    if (isLazyHeadNode(an) || isDataNode(an) || !isPendingNode(an))
+        return contractFocus(std::move(k), std::move(a));
+    if (isLetFormNode(an)) {
+        Node* e = letValue(an);
+        if (isNormalNode(e))
+            return contractFocus(std::move(k), std::move(a));
+        // K ({ v e body) => (B K (\ v body)) e
+        NodeRef lambda = apply(letter('\\'), NodeRef(letBinder(an)), NodeRef(argumentOf(an)));
+        return apply(plugFrame(std::move(k), std::move(lambda)), NodeRef(e));
+    }
+    Node* p = functionOf(an);
+    if (isDataNode(p) || !isPendingNode(p))
+        return focusOnArgument(std::move(k), std::move(a));
+    return focusOnFunction(std::move(k), std::move(a));
+}
+
+// A partial application with work inside. A lazy head takes its missing arguments from the
+// argument frames on the continuation when there are enough of them; otherwise the parts are
+// brought into normal form, function part first.
+NodeRef stepPartial(NodeRef k, NodeRef a, int n) {
+    if (isLazyHeadNode(a.get())) {
+        int frames = 0;
+        for (const Node* c = k.get(); frames < n && isArgumentFrame(c);
+             c = argumentOf(functionOf(c)))
+            ++frames;
+        if (frames == n) {
+            for (int i = 0; i < n; ++i) {
+                auto [bq, ty] = takeParts(std::move(k));
+                auto [b, q] = takeParts(std::move(bq));
+                auto [t, y] = takeParts(std::move(ty));
+                a = apply(std::move(a), std::move(y));
+                k = std::move(q);
+            }
+            return contractFocus(std::move(k), std::move(a));
+        }
+    }
+    if (isNormalNode(functionOf(a.get())))
+        return focusOnArgument(std::move(k), std::move(a));
+    return focusOnFunction(std::move(k), std::move(a));
+}
+
+// --- Contraction ----------------------------------------------------------------------------
+
+// The result of a built-in: a marker at its head drops the continuation.
+NodeRef afterBuiltin(NodeRef k, NodeRef r) {
+    if (isApplication(r)) {
+        const unsigned char head = firstByteOf(functionOf(r.get()));
+        if (head == ')' || head == ']')
+            return apply(letter('I'), std::move(r));
+    }
+    return apply(std::move(k), std::move(r));
+}
+
+// A number at the head: "0" x => K x; any other n => V b r with the parts of its unfolding.
+NodeRef contractNumber(NodeRef k, std::string_view s, Node* a1) {
+    if (s == "0")
+        return apply(std::move(k), apply(letter('K'), NodeRef(a1)));
+    auto [b, r] = unfoldNumber(s);
+    return apply(std::move(k), apply(letter('V'), std::move(b), std::move(r)));
+}
+
+// Data at the head: "[]" x => x (X J) K; d G => V first rest; d x => x (X J) expand(d).
+NodeRef contractData(NodeRef k, Node* h, Node* a1) {
+    NodeRef x(a1);
+    if (isEmptyString(h))
+        return apply(std::move(k),
+                     apply(std::move(x), apply(letter('X'), letter('J')), letter('K')));
+    if (isAtomNode(a1) && atomBytes(a1)[0] == 'G') {
+        auto [first, rest] = dataParts(h);
+        return apply(std::move(k), apply(letter('V'), std::move(first), std::move(rest)));
+    }
+    return apply(std::move(k), apply(std::move(x), apply(letter('X'), letter('J')), expandData(h)));
+}
+
+// A data block at the head: empty => Z; one byte => its byte tree; more => V first rest, split
+// at the largest power of two below the length.
+NodeRef contractBlock(NodeRef k, std::string_view s) {
+    const std::size_t open = s.find(')');
+    const std::string_view payload = s.substr(open + 1);
+    const std::size_t p = payload.size();
+    if (p == 0)
+        return apply(std::move(k), letter('Z'));
+    if (p == 1)
+        return apply(std::move(k), byteTree(static_cast<unsigned char>(payload[0])));
+    std::size_t q = 1;
+    while (q * 2 < p)
+        q *= 2;
+    return apply(std::move(k), apply(letter('V'), makeAtom(blockText(payload.substr(0, q))),
+                                     makeAtom(blockText(payload.substr(q)))));
+}
+
+// A real at the head: r x => K (E x), E the bit tree of the real's 64 bits.
+NodeRef contractReal(NodeRef k, std::string_view s, Node* a1) {
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, s.data() + 1, sizeof bits);
+    return apply(std::move(k), apply(realBitTree(bits), NodeRef(a1)));
+}
+
+// An update marker: the value of a constant is known; it replaces the constant's entry.
+NodeRef contractUpdate(NodeRef k, std::string_view s, Node* a1) {
+    const std::string_view name = s.substr(1);
+    DefinitionTable& table = definitionTable();
+    auto entry = table.find(name);
+    RILL_ASSERT(entry != table.end());
+    RILL_ASSERT(onceNames().find(name) == onceNames().end());
+    NodeRef value(a1);
+    // A lambda value is wrapped so that the name keeps arity 0 whatever its value is.
+    if (isLambdaFormNode(a1))
+        value = apply(letter('B'), letter('I'), std::move(value));
+    entry->second = value;
+    return apply(std::move(k), std::move(value));
+}
+
+// A marker atom: ")" or "]" followed by the name.
+NodeRef marker(char c, std::string_view name) {
+    std::string text(1, c);
+    text += name;
+    return makeAtom(std::move(text));
+}
+
+// A defined name: a constant is evaluated once and stored back; a definition with parameters
+// is instantiated by substituting the arguments for its letters, the last one first.
+NodeRef contractName(NodeRef k, std::string_view s, Node* const* args, int count) {
+    DefinitionTable& table = definitionTable();
+    auto entry = table.find(s);
+    if (entry == table.end())
+        return apply(letter('I'), marker(']', s));
+    NodeRef d = entry->second;
+    unsigned char letters[kMostArguments];
+    int parameters = 0;
+    while (isLambdaFormNode(d.get())) {
+        RILL_ASSERT(parameters < kMostArguments);
+        letters[parameters++] = firstByteOf(argumentOf(functionOf(d.get())));
+        d = NodeRef(argumentOf(d.get()));
+    }
+    if (parameters == 0) {
+        if (firstByte(d) == ')')
+            return apply(letter('I'), marker(')', s));
+        if (isNormal(d) || onceNames().find(s) != onceNames().end())
+            return apply(std::move(k), std::move(d));
+        NodeRef update = marker(')', s);
+        entry->second = makeAtom(")");
+        return apply(std::move(k), apply(std::move(update), std::move(d)));
+    }
+    RILL_ASSERT(parameters == count);
+    for (int i = parameters - 1; i >= 0; --i)
+        d = substitute(std::move(d), NodeRef(args[i]), letters[i]);
+    return apply(std::move(k), std::move(d));
+}
+
+// Contracts the saturated focus a under the continuation k.
+NodeRef contractFocus(NodeRef k, NodeRef a) {
+    Node* an = a.get();
+    RILL_ASSERT(arityOf(an) == 0 && !isDataNode(an));
+    Node* args[kMostArguments];
+    int count = 0;
+    Node* h = an;
+    while (!isAtomNode(h) && !isDataNode(h)) {
+        RILL_ASSERT(count < kMostArguments);
+        args[count++] = argumentOf(h);
+        h = functionOf(h);
+    }
+    for (int i = 0, j = count - 1; i < j; ++i, --j)
+        std::swap(args[i], args[j]);
+    const std::string_view s =
+        isAtomNode(h) ? std::string_view(atomBytes(h), measureText(h)) : std::string_view();
+    const unsigned char first = s.empty() ? 0 : static_cast<unsigned char>(s[0]);
+
+    if (first >= 'a' && first <= 'z') {
+        if (const BuiltinEntry* builtin = findBuiltin(s))
+            return afterBuiltin(std::move(k), builtin->implementation(std::move(a)));
+    }
+    if (s == "{") {
+        RILL_ASSERT(count == 3);
+        Node* v = args[0];
+        if (isNormalNode(args[1]))
+            return apply(std::move(k),
+                         substitute(NodeRef(args[2]), NodeRef(args[1]), firstByteOf(v)));
+        NodeRef lambda = apply(letter('\\'), NodeRef(v), NodeRef(args[2]));
+        return apply(plugFrame(std::move(k), std::move(lambda)), NodeRef(args[1]));
+    }
+    if (s == "\\") {
+        RILL_ASSERT(count == 3);
+        return apply(std::move(k),
+                     substitute(NodeRef(args[1]), NodeRef(args[2]), firstByteOf(args[0])));
+    }
+    if (first >= '0' && first <= '9')
+        return contractNumber(std::move(k), s, args[0]);
+    if (isDataNode(h))
+        return contractData(std::move(k), h, args[0]);
+    if (first == '(')
+        return contractBlock(std::move(k), s);
+    if (first == ' ')
+        return contractReal(std::move(k), s, args[0]);
+    if (first == ')')
+        return contractUpdate(std::move(k), s, args[0]);
+    return contractName(std::move(k), s, args, count);
+}
+
+} // namespace
+
+bool isNormalNode(Node* term) {
+    return isDataNode(term) || (arityOf(term) >= 1 && !isPendingNode(term));
+}
+
+bool isNormal(const NodeRef& term) {
+    return isNormalNode(term.get());
+}
+
+bool isLazyHeadNode(Node* term) {
+    Node* h = term;
+    while (!isAtomNode(h) && !isDataNode(h))
+        h = functionOf(h);
+    return kLazyHeads.lazy[firstByteOf(h)];
+}
+
+bool isLazyHead(const NodeRef& term) {
+    return isLazyHeadNode(term.get());
+}
+
+NodeRef normalize(NodeRef term) {
+    NodeRef machine = apply(letter('I'), std::move(term));
+    for (;;) {
+        Node* k = functionOf(machine.get());
+        Node* a = argumentOf(machine.get());
+        if (isAtomNode(k) && atomBytes(k)[0] == 'I' && isNormalNode(a))
+            return NodeRef(a);
+        machine = step(std::move(machine));
+    }
+}
+
+NodeRef step(NodeRef machine) {
+    auto [k, a] = takeParts(std::move(machine)); // machine = (K A)
+    if (isNormalNode(a.get()))
+        return plugValue(std::move(k), std::move(a)); // (B Q X) v => Q (X v)
+    const int n = arityOf(a.get());
+    if (n < 0)
+        return focusOnFunction(std::move(k), std::move(a)); // K (p a) => (B K (T a)) p
+    if (n == 0)
+        return stepSaturated(std::move(k), std::move(a));
+    return stepPartial(std::move(k), std::move(a), n);
+}
+
+NodeRef contract(NodeRef machine) {
+    auto [k, a] = takeParts(std::move(machine));
+    return contractFocus(std::move(k), std::move(a));
+}
+
+NodeRef substitute(NodeRef body, NodeRef value, unsigned char v) {
+    RILL_ASSERT(v >= 'a' && v <= 'z');
+    const std::uint32_t bit = std::uint32_t{1} << (v - 'a');
+    if ((freeVariablesOf(body.get()) & bit) == 0)
+        return body;
+    // Rebuilds, from an explicit work list, only the nodes whose free letters hold v; every
+    // other sub-term is shared unchanged.
+    enum class Stage { Enter, Rebuild, RebuildLet };
+    struct Frame {
+        Node* node;
+        Stage stage;
+    };
+    static auto& frames = *new std::vector<Frame>;
+    static auto& results = *new std::vector<NodeRef>;
+    const std::size_t frameFloor = frames.size();
+    const std::size_t resultFloor = results.size();
+    frames.push_back({body.get(), Stage::Enter});
+    while (frames.size() > frameFloor) {
+        const Frame f = frames.back();
+        Node* n = f.node;
+        if (f.stage == Stage::Enter) {
+            if ((freeVariablesOf(n) & bit) == 0) {
+                results.emplace_back(n);
+                frames.pop_back();
+            } else if (isAtomNode(n)) {
+                results.push_back(value); // the variable itself
+                frames.pop_back();
+            } else if (isLetFormNode(n) && firstByteOf(letBinder(n)) == v) {
+                // { v e b: the value e sees the outer v; the body is out of its reach.
+                frames.back().stage = Stage::RebuildLet;
+                frames.push_back({letValue(n), Stage::Enter});
+            } else {
+                frames.back().stage = Stage::Rebuild;
+                frames.push_back({argumentOf(n), Stage::Enter});
+                frames.push_back({functionOf(n), Stage::Enter});
+            }
+            continue;
+        }
+        if (f.stage == Stage::Rebuild) {
+            NodeRef x = std::move(results.back());
+            results.pop_back();
+            NodeRef p = std::move(results.back());
+            results.pop_back();
+            if (p.get() == functionOf(n) && x.get() == argumentOf(n))
+                results.emplace_back(n);
+            else
+                results.push_back(apply(std::move(p), std::move(x)));
+        } else {
+            NodeRef e = std::move(results.back());
+            results.pop_back();
+            results.push_back(apply(apply(NodeRef(functionOf(functionOf(n))), std::move(e)),
+                                    NodeRef(argumentOf(n))));
+        }
+        frames.pop_back();
+    }
+    RILL_ASSERT(results.size() == resultFloor + 1);
+    NodeRef out = std::move(results.back());
+    results.pop_back();
+    return out;
+}
+
+} // namespace rill
