@@ -1,0 +1,225 @@
+#include "builtins/arithmetic.h"
+#include "builtins/calling_protocol.h"
+#include "builtins/real_numbers.h"
+
+#include <cmath>
+#include <string>
+
+#include <gtest/gtest.h>
+
+using namespace rill;
+
+namespace {
+
+NodeRef a(const char* text) {
+    return makeAtom(text);
+}
+
+NodeRef cell(const char* bit, NodeRef rest) {
+    return apply(makeAtom("J"), makeAtom(bit), std::move(rest));
+}
+
+// The result's text; a real shows as "real " and its value.
+std::string show(const NodeRef& r) {
+    if (isAtom(r) && firstByte(r) == ' ')
+        return "real " + std::to_string(readReal(r));
+    return std::string(atomText(r));
+}
+
+using Fn = NodeRef (*)(NodeRef);
+
+std::string run(Fn f, NodeRef x, NodeRef y) {
+    return show(f(apply(makeAtom("op"), std::move(x), std::move(y))));
+}
+
+} // namespace
+
+// --- Integers -------------------------------------------------------------------------------
+
+TEST(ArithmeticIntegers, WorkedExamples) {
+    EXPECT_EQ(run(builtin_plus, a("7"), a("05")), "2");
+    EXPECT_EQ(run(builtin_dash, a("05"), a("7")), "012");
+    EXPECT_EQ(run(builtin_mult, a("05"), a("0")), "0");
+    EXPECT_EQ(run(builtin_over, a("07"), a("2")), "04");
+    EXPECT_EQ(run(builtin_over, a("7"), a("02")), "04");
+    EXPECT_EQ(run(builtin_cent, a("07"), a("2")), "1");
+    EXPECT_EQ(run(builtin_cent, a("7"), a("02")), "1");
+}
+
+TEST(ArithmeticIntegers, DivisionByZeroIsZ) {
+    EXPECT_EQ(run(builtin_over, a("7"), a("0")), "Z");
+    EXPECT_EQ(run(builtin_cent, a("7"), a("0")), "Z");
+    EXPECT_EQ(run(builtin_over, a("123456789012345678901234567890"), a("0")), "Z");
+}
+
+TEST(ArithmeticIntegers, TheWordPathAndTheLimbPathAgreeAtTheBoundary) {
+    EXPECT_EQ(run(builtin_plus, a("999999999999999999"), a("1")), "1000000000000000000");
+    EXPECT_EQ(run(builtin_mult, a("999999999999999999"), a("999999999999999999")),
+              "999999999999999998000000000000000001");
+    EXPECT_EQ(run(builtin_dash, a("0999999999999999999"), a("1000000000000000000")),
+              "01999999999999999999");
+}
+
+TEST(ArithmeticIntegers, BitListsAreReadAsTheirNumbers) {
+    // (J K (J K 0)) is 3, (J K (J H K)) is -1
+    EXPECT_EQ(run(builtin_plus, cell("K", cell("K", a("0"))), a("4")), "7");
+    EXPECT_EQ(run(builtin_mult, cell("K", cell("H", a("K"))), a("4")), "04");
+}
+
+TEST(ArithmeticIntegers, AnIntegerKindListThatIsNoNumberGivesZ) {
+    EXPECT_EQ(run(builtin_plus, cell("K", a("nonsense")), a("4")), "Z");
+    EXPECT_EQ(run(builtin_over, a("4"), cell("K", a("x"))), "Z");
+    EXPECT_EQ(run(builtin_plus, a("1x"), a("4")), "Z");
+}
+
+TEST(ArithmeticPower, WorkedExamples) {
+    EXPECT_EQ(run(builtin_powa, a("2"), a("10")), "1024");
+    EXPECT_EQ(run(builtin_powa, a("02"), a("3")), "08");
+    EXPECT_EQ(run(builtin_powa, a("02"), a("2")), "4");
+    EXPECT_EQ(run(builtin_powa, a("5"), a("01")), "0");
+    EXPECT_EQ(run(builtin_powa, a("0"), a("0")), "1");
+}
+
+TEST(ArithmeticPower, LargePowersAreExact) {
+    std::string r = run(builtin_powa, a("10"), a("300"));
+    EXPECT_EQ(r, "1" + std::string(300, '0'));
+    EXPECT_EQ(run(builtin_powa, a("01"), a("1000001")), "01");
+}
+
+// --- Reals ----------------------------------------------------------------------------------
+
+TEST(ArithmeticReals, SameKindOperations) {
+    EXPECT_EQ(run(builtin_plus, makeReal(1.5), makeReal(2.25)), "real 3.750000");
+    EXPECT_EQ(run(builtin_dash, makeReal(1.5), makeReal(2.25)), "real -0.750000");
+    EXPECT_EQ(run(builtin_mult, makeReal(1.5), makeReal(2.0)), "real 3.000000");
+    EXPECT_EQ(run(builtin_over, makeReal(1.0), makeReal(4.0)), "real 0.250000");
+    EXPECT_EQ(run(builtin_cent, makeReal(7.5), makeReal(2.0)), "real 1.500000");
+    EXPECT_EQ(run(builtin_powa, makeReal(2.0), makeReal(0.5)), "real 1.414214");
+}
+
+TEST(ArithmeticReals, DivisionByZeroFollowsIeee) {
+    NodeRef r = builtin_over(apply(a("op"), makeReal(1.0), makeReal(0.0)));
+    EXPECT_TRUE(std::isinf(readReal(r)));
+}
+
+TEST(ArithmeticReals, AnIntegerBesideARealBecomesAReal) {
+    EXPECT_EQ(run(builtin_plus, a("2"), makeReal(0.5)), "real 2.500000");
+    EXPECT_EQ(run(builtin_dash, makeReal(0.5), a("02")), "real 2.500000");
+    EXPECT_EQ(run(builtin_powa, a("2"), makeReal(3.0)), "real 8.000000");
+}
+
+TEST(ArithmeticReals, AnOValueBesideARealBecomesAReal) {
+    EXPECT_EQ(run(builtin_mult, a("005"), makeReal(0.5)), "real 2.500000");
+}
+
+TEST(ArithmeticReals, AnIntegerOverAnOValueIsAReal) {
+    EXPECT_EQ(run(builtin_over, a("7"), a("002")), "real 3.500000");
+    EXPECT_EQ(run(builtin_powa, a("2"), a("003")), "real 8.000000");
+}
+
+// --- The `o` arithmetic ---------------------------------------------------------------------
+
+TEST(ArithmeticOValues, SumsDifferencesAndProductsStayInTheOForm) {
+    EXPECT_EQ(run(builtin_plus, a("002"), a("003")), "005");
+    EXPECT_EQ(run(builtin_dash, a("002"), a("003")), "000");  // -1
+    EXPECT_EQ(run(builtin_mult, a("000"), a("0002")), "005"); // -1 times -5
+    EXPECT_EQ(run(builtin_plus, a("000"), a("001")), "00");   // -1 + 1
+}
+
+TEST(ArithmeticOValues, RemainderFollowsTheIntegerRule) {
+    EXPECT_EQ(run(builtin_cent, a("007"), a("002")), "001");
+    EXPECT_EQ(run(builtin_cent, a("0002"), a("002")), "001"); // -5 cent 2
+    EXPECT_EQ(run(builtin_cent, a("007"), a("00")), "Z");
+}
+
+TEST(ArithmeticOValues, OverOfTwoOValuesIsZ) {
+    EXPECT_EQ(run(builtin_over, a("007"), a("002")), "Z");
+    EXPECT_EQ(run(builtin_powa, a("002"), a("002")), "Z");
+}
+
+TEST(ArithmeticOValues, AnIntegerBesideAnOValueIsTurnedIntoTheOForm) {
+    EXPECT_EQ(run(builtin_plus, a("5"), a("002")), "007");
+    EXPECT_EQ(run(builtin_dash, a("002"), a("5")), "0001"); // 2 - 5 = -3
+    EXPECT_EQ(run(builtin_mult, a("0"), a("007")), "00");
+    EXPECT_EQ(run(builtin_cent, a("9"), a("004")), "001");
+}
+
+TEST(ArithmeticOValues, BitListsOfKindBitZeroTakePart) {
+    // (J H (J H K)) is "000", the number -1
+    EXPECT_EQ(run(builtin_plus, cell("H", cell("H", a("K"))), a("003")), "002");
+}
+
+TEST(ArithmeticOValues, PowersByAnInteger) {
+    EXPECT_EQ(run(builtin_powa, a("003"), a("4")), "0081");
+    EXPECT_EQ(run(builtin_powa, a("000"), a("3")), "000"); // (-1)^3
+    EXPECT_EQ(run(builtin_powa, a("003"), a("0")), "00");
+    EXPECT_EQ(run(builtin_powa, a("003"), a("01")), "Z");
+}
+
+TEST(ArithmeticOValues, TheBaseFourIsRaisedByShifting) {
+    EXPECT_EQ(run(builtin_powa, a("004"), a("3")), "0064");
+    EXPECT_EQ(run(builtin_powa, a("004"), a("40")), "001208925819614629174706176");
+}
+
+// --- Strings and blocks ---------------------------------------------------------------------
+
+TEST(ArithmeticBytes, PlusJoinsStringsAndBlocks) {
+    EXPECT_EQ(run(builtin_plus, a("[ab]"), a("[cd]")), "[abcd]");
+    EXPECT_EQ(run(builtin_plus, a("(b)ab"), a("(a)c")), "(c)abc");
+}
+
+TEST(ArithmeticBytes, PlusOfAStringAndANumberJoinsTheTextsInArgumentOrder) {
+    EXPECT_EQ(run(builtin_plus, a("[ab]"), a("7")), "[ab7]");
+    EXPECT_EQ(run(builtin_plus, a("7"), a("[ab]")), "[7ab]");
+    EXPECT_EQ(run(builtin_plus, a("[]"), a("007")), "[007]");
+    EXPECT_EQ(run(builtin_plus, a("[x]"), makeReal(2.5)), "[x2.500000e+00]");
+    EXPECT_EQ(run(builtin_plus, a("[]"), cell("K", cell("K", a("0")))), "[3]");
+}
+
+TEST(ArithmeticBytes, PlusOfABlockAndANumberMakesABlock) {
+    EXPECT_EQ(run(builtin_plus, a("(a)x"), a("05")), "(c)x05");
+    EXPECT_EQ(run(builtin_plus, a("12"), a("()")), "(b)12");
+}
+
+TEST(ArithmeticBytes, AStringBesideABlockIsZ) {
+    EXPECT_EQ(run(builtin_plus, a("[ab]"), a("(a)x")), "Z");
+}
+
+TEST(ArithmeticBytes, DashDropsBytesFromEitherEnd) {
+    EXPECT_EQ(run(builtin_dash, a("[abc]"), a("1")), "[bc]");
+    EXPECT_EQ(run(builtin_dash, a("[abc]"), a("01")), "[ab]");
+    EXPECT_EQ(run(builtin_dash, a("[abc]"), a("3")), "[]");
+    EXPECT_EQ(run(builtin_dash, a("[abc]"), a("03")), "[]");
+    EXPECT_EQ(run(builtin_dash, a("[abc]"), a("0")), "[abc]");
+    EXPECT_EQ(run(builtin_dash, a("[abc]"), a("4")), "Z");
+    EXPECT_EQ(run(builtin_dash, a("(c)abc"), a("2")), "(a)c");
+    EXPECT_EQ(run(builtin_dash, a("(c)abc"), a("3")), "()");
+}
+
+TEST(ArithmeticBytes, MultRepeatsByDoubling) {
+    EXPECT_EQ(run(builtin_mult, a("[ab]"), a("3")), "[ababab]");
+    EXPECT_EQ(run(builtin_mult, a("[ab]"), a("0")), "[]");
+    EXPECT_EQ(run(builtin_mult, a("[ab]"), a("01")), "Z");
+    EXPECT_EQ(run(builtin_mult, a("(a)x"), a("5")), "(e)xxxxx");
+    EXPECT_EQ(run(builtin_mult, a("[ab]"), a("9223372036854775807")), "Z");
+}
+
+TEST(ArithmeticBytes, OtherCombinationsWithBytesAreZ) {
+    EXPECT_EQ(run(builtin_mult, a("3"), a("[ab]")), "Z");
+    EXPECT_EQ(run(builtin_dash, a("[ab]"), makeReal(1.0)), "Z");
+    EXPECT_EQ(run(builtin_dash, a("[ab]"), a("001")), "Z");
+    EXPECT_EQ(run(builtin_over, a("[ab]"), a("1")), "Z");
+    EXPECT_EQ(run(builtin_mult, a("[ab]"), a("[ab]")), "Z");
+    EXPECT_EQ(run(builtin_powa, a("[ab]"), a("2")), "Z");
+}
+
+// --- Values of no number kind ---------------------------------------------------------------
+
+TEST(ArithmeticOther, ACombinatorOrAListOnEitherSideGivesZ) {
+    for (Fn f :
+         {builtin_plus, builtin_dash, builtin_mult, builtin_over, builtin_cent, builtin_powa}) {
+        EXPECT_EQ(run(f, a("K"), a("3")), "Z");
+        EXPECT_EQ(run(f, a("3"), apply(a("V"), a("1"), a("2"))), "Z");
+        EXPECT_EQ(run(f, apply(a("V"), a("1"), a("2")), a("[ab]")), "Z");
+    }
+}
