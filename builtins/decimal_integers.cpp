@@ -238,6 +238,141 @@ void divideLong(const Limbs& u, const Limbs& v, Limbs* quotient, Limbs* remainde
     }
 }
 
+// --- Division by halves ---------------------------------------------------------------------
+//
+// Above kDivideThreshold limbs a division is cut into divisions of half the size whose
+// partial quotients are corrected with one product each, so that the work follows the
+// multiplication's cost instead of the square of the length.
+
+int compareLimbs(const Limbs& a, const Limbs& b) {
+    if (a.size() != b.size())
+        return a.size() < b.size() ? -1 : 1;
+    for (std::size_t i = a.size(); i-- > 0;)
+        if (a[i] != b[i])
+            return a[i] < b[i] ? -1 : 1;
+    return 0;
+}
+
+Limbs highLimbs(const Limbs& a, std::size_t k) { // a div B^k
+    return k >= a.size() ? Limbs{} : Limbs(a.begin() + std::ptrdiff_t(k), a.end());
+}
+
+Limbs lowLimbs(const Limbs& a, std::size_t k) { // a mod B^k
+    Limbs r(a.begin(), a.begin() + std::ptrdiff_t(std::min(k, a.size())));
+    trim(r);
+    return r;
+}
+
+Limbs shiftUp(Limbs a, std::size_t k) { // a B^k
+    if (!a.empty())
+        a.insert(a.begin(), k, 0);
+    return a;
+}
+
+Limbs plus(Limbs a, const Limbs& b) {
+    addInto(a, b.data(), b.size(), 0);
+    trim(a);
+    return a;
+}
+
+Limbs minus(Limbs a, const Limbs& b) {
+    RILL_ASSERT(compareLimbs(a, b) >= 0);
+    subtractFrom(a, b.data(), b.size());
+    trim(a);
+    return a;
+}
+
+Limbs times(const Limbs& a, const Limbs& b) {
+    return multiplyRanges(a.data(), a.size(), b.data(), b.size());
+}
+
+// Any a by a b of two or more limbs, by Knuth's method.
+void divideBase(const Limbs& a, const Limbs& b, Limbs& q, Limbs& r) {
+    if (compareLimbs(a, b) < 0) {
+        q.clear();
+        r = a;
+        return;
+    }
+    divideLong(a, b, &q, &r);
+}
+
+void divideThreeHalves(const Limbs& a, const Limbs& b, std::size_t h, Limbs& q, Limbs& r);
+
+// a < b B^n, b of exactly n limbs with its top limb at least B / 2: q = a div b, r = a mod b.
+void divideTwoByOne(const Limbs& a, const Limbs& b, std::size_t n, Limbs& q, Limbs& r) {
+    if (n % 2 != 0 || n <= kDivideThreshold) {
+        divideBase(a, b, q, r);
+        return;
+    }
+    const std::size_t h = n / 2;
+    Limbs q1, r1, q2;
+    divideThreeHalves(highLimbs(a, h), b, h, q1, r1);
+    divideThreeHalves(plus(shiftUp(std::move(r1), h), lowLimbs(a, h)), b, h, q2, r);
+    q = plus(shiftUp(std::move(q1), h), q2);
+}
+
+// a < b B^h, b of exactly 2h limbs, normalized: the quotient (below B^h) and remainder.
+void divideThreeHalves(const Limbs& a, const Limbs& b, std::size_t h, Limbs& q, Limbs& r) {
+    const Limbs b1 = highLimbs(b, h), b2 = lowLimbs(b, h);
+    const Limbs a12 = highLimbs(a, h);
+    Limbs r1;
+    if (compareLimbs(highLimbs(a, 2 * h), b1) < 0) {
+        divideTwoByOne(a12, b1, h, q, r1);
+    } else {
+        // the estimate B^h - 1; then r1 = a12 - (B^h - 1) b1
+        q.assign(h, kLimbBase - 1);
+        r1 = minus(plus(a12, b1), shiftUp(b1, h));
+    }
+    const Limbs d = times(q, b2);
+    Limbs rest = plus(shiftUp(std::move(r1), h), lowLimbs(a, h));
+    const Limbs one{1};
+    while (compareLimbs(rest, d) < 0) {
+        q = minus(std::move(q), one);
+        rest = plus(std::move(rest), b);
+    }
+    r = minus(std::move(rest), d);
+}
+
+// a div b and a mod b for a divisor of more than kDivideThreshold limbs.
+void divideByHalves(const Limbs& a, const Limbs& b, Limbs* quotient, Limbs* remainder) {
+    const std::size_t s = b.size();
+    std::size_t m = s, k = 0;
+    while (m > kDivideThreshold) {
+        m = (m + 1) / 2;
+        ++k;
+    }
+    const std::size_t n = m << k; // n >= s, halving n k times ends at m
+    const std::uint64_t scale = kBase / (std::uint64_t{b.back()} + 1);
+    Limbs bn = b;
+    multiplyAddSmall(bn, scale, 0);
+    RILL_ASSERT(bn.size() == s);
+    bn = shiftUp(std::move(bn), n - s);
+    Limbs an = a;
+    multiplyAddSmall(an, scale, 0);
+    an = shiftUp(std::move(an), n - s);
+    const std::size_t t = std::max<std::size_t>(2, an.size() / n + 1);
+    Limbs z = highLimbs(an, (t - 2) * n);
+    Limbs q, r;
+    for (std::size_t i = t - 1; i-- > 0;) {
+        Limbs qi;
+        divideTwoByOne(z, bn, n, qi, r);
+        q = plus(shiftUp(std::move(q), n), qi);
+        if (i > 0) {
+            Limbs block(an.begin() + std::ptrdiff_t(std::min((i - 1) * n, an.size())),
+                        an.begin() + std::ptrdiff_t(std::min(i * n, an.size())));
+            trim(block);
+            z = plus(shiftUp(std::move(r), n), block);
+        }
+    }
+    if (quotient != nullptr)
+        *quotient = std::move(q);
+    if (remainder != nullptr) {
+        r = highLimbs(r, n - s);
+        divideSmall(r, scale);
+        *remainder = std::move(r);
+    }
+}
+
 // The number modulo 2^64 from the lowest limbs: (10^9)^i is a multiple of 2^64 from i = 8.
 std::uint64_t lowBits(const Limbs& limbs) {
     std::uint64_t value = 0;
@@ -269,19 +404,38 @@ std::size_t trailingBits(const Magnitude& m, bool bit) {
     }
 }
 
-// The digits of a limb, nine of them with leading zeros when `padded`.
-void appendLimb(Limb limb, bool padded, std::string& text) {
-    char buffer[kLimbDigits];
-    std::size_t n = 0;
-    do {
-        buffer[n++] = static_cast<char>('0' + limb % 10);
-        limb /= 10;
-    } while (limb != 0);
-    if (padded)
-        while (n < kLimbDigits)
-            buffer[n++] = '0';
-    while (n > 0)
-        text.push_back(buffer[--n]);
+// Reads eight decimal digits at once (the first is the most significant); false when any
+// byte is not a digit.
+bool readEightDigits(const char* p, std::uint64_t& value) {
+    std::uint64_t v;
+    std::memcpy(&v, p, 8);
+    const bool digits =
+        (((v & 0xF0F0F0F0F0F0F0F0) | (((v + 0x0606060606060606) & 0xF0F0F0F0F0F0F0F0) >> 4)) ==
+         0x3333333333333333);
+    v -= 0x3030303030303030;
+    v = (v * 10) + (v >> 8);
+    v = (((v & 0x000000FF000000FF) * (100 + (1000000ULL << 32))) +
+         (((v >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))) >>
+        32;
+    value = v;
+    return digits;
+}
+
+// The two-digit texts "00" to "99".
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233"
+    "34353637383940414243444546474849505152535455565758596061626364656667"
+    "6869707172737475767778798081828384858687888990919293949596979899";
+
+// Writes a limb as exactly nine digits.
+void writeNineDigits(Limb limb, char* out) {
+    out[0] = static_cast<char>('0' + limb / 100000000);
+    Limb rest = limb % 100000000;
+    const Limb high = rest / 10000, low = rest % 10000;
+    std::memcpy(out + 1, kDigitPairs + 2 * (high / 100), 2);
+    std::memcpy(out + 3, kDigitPairs + 2 * (high % 100), 2);
+    std::memcpy(out + 5, kDigitPairs + 2 * (low / 100), 2);
+    std::memcpy(out + 7, kDigitPairs + 2 * (low % 100), 2);
 }
 
 } // namespace
@@ -294,18 +448,31 @@ bool isZero(const Magnitude& m) {
 
 Magnitude magnitudeFromDigits(std::string_view digits) {
     Magnitude m;
-    m.limbs.reserve(digits.size() / kLimbDigits + 1);
+    m.limbs.resize(digits.size() / kLimbDigits + 1);
+    const char* p = digits.data();
     std::size_t end = digits.size();
-    while (end > 0) {
-        std::size_t begin = end >= kLimbDigits ? end - kLimbDigits : 0;
-        Limb limb = 0;
-        for (std::size_t i = begin; i < end; ++i) {
-            RILL_ASSERT(digits[i] >= '0' && digits[i] <= '9');
-            limb = limb * 10 + static_cast<Limb>(digits[i] - '0');
-        }
-        m.limbs.push_back(limb);
-        end = begin;
+    std::size_t k = 0;
+    bool ok = true;
+    while (end >= kLimbDigits) {
+        // one digit, then eight at once
+        const unsigned first = static_cast<unsigned char>(p[end - 9]) - unsigned{'0'};
+        ok &= first <= 9;
+        std::uint64_t eight = 0;
+        ok &= readEightDigits(p + end - 8, eight);
+        m.limbs[k++] = static_cast<Limb>(first * 100000000u + eight);
+        end -= kLimbDigits;
     }
+    if (end > 0) {
+        Limb limb = 0;
+        for (std::size_t i = 0; i < end; ++i) {
+            const unsigned d = static_cast<unsigned char>(p[i]) - unsigned{'0'};
+            ok &= d <= 9;
+            limb = limb * 10 + d;
+        }
+        m.limbs[k++] = limb;
+    }
+    RILL_ASSERT(ok);
+    m.limbs.resize(k);
     trim(m.limbs);
     return m;
 }
@@ -324,10 +491,23 @@ void appendDigits(const Magnitude& m, std::string& text) {
         text.push_back('0');
         return;
     }
-    text.reserve(text.size() + m.limbs.size() * kLimbDigits);
-    appendLimb(m.limbs.back(), false, text);
-    for (std::size_t i = m.limbs.size() - 1; i-- > 0;)
-        appendLimb(m.limbs[i], true, text);
+    Limb top = m.limbs.back();
+    std::size_t topDigits = 1;
+    for (Limb t = top; t >= 10; t /= 10)
+        ++topDigits;
+    const std::size_t start = text.size();
+    text.resize(start + topDigits + (m.limbs.size() - 1) * kLimbDigits);
+    char* out = text.data() + start + topDigits;
+    for (std::size_t d = topDigits; d-- > 0;) {
+        out[-1] = static_cast<char>('0' + top % 10);
+        top /= 10;
+        --out;
+    }
+    out = text.data() + start + topDigits;
+    for (std::size_t i = m.limbs.size() - 1; i-- > 0;) {
+        writeNineDigits(m.limbs[i], out);
+        out += kLimbDigits;
+    }
 }
 
 std::uint64_t lowBitsOf(const Magnitude& m) {
@@ -385,8 +565,12 @@ void divideMagnitudes(const Magnitude& a, const Magnitude& b, Magnitude* quotien
             quotient->limbs = std::move(q);
         return;
     }
-    divideLong(a.limbs, b.limbs, quotient != nullptr ? &quotient->limbs : nullptr,
-               remainder != nullptr ? &remainder->limbs : nullptr);
+    Limbs* q = quotient != nullptr ? &quotient->limbs : nullptr;
+    Limbs* r = remainder != nullptr ? &remainder->limbs : nullptr;
+    if (b.limbs.size() > kDivideThreshold && a.limbs.size() - b.limbs.size() > kDivideThreshold)
+        divideByHalves(a.limbs, b.limbs, q, r);
+    else
+        divideLong(a.limbs, b.limbs, q, r);
 }
 
 Magnitude shiftLeftBits(Magnitude m, std::size_t bits) {

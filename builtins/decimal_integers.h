@@ -29,6 +29,8 @@ inline constexpr std::size_t kLimbDigits = 9;
 // Below this many limbs in the smaller operand a product is computed the schoolbook way;
 // above it the operands are split in halves (three half-size products instead of four).
 inline constexpr std::size_t kKaratsubaThreshold = 40;
+// Above this many limbs in the divisor (and in the quotient) a division is cut into halves.
+inline constexpr std::size_t kDivideThreshold = 60;
 
 // An unsigned number in limbs, least significant first, with no zero limb on top; zero has
 // no limbs at all.

@@ -244,6 +244,25 @@ TEST(DecimalRandomized, KaratsubaAgreesWithTheDistributiveLaw) {
     }
 }
 
+TEST(DecimalRandomized, DivisionOfLongNumbersKeepsTheDivisionIdentity) {
+    std::mt19937_64 rng(13);
+    for (int k = 0; k < 24; ++k) {
+        // divisors around and well above the size where division is cut into halves
+        std::size_t lb = 500 + rng() % 12000, lq = 500 + rng() % 12000;
+        Integer b = parse(k % 3 == 0 ? std::string(lb, '9') : randomDigits(rng, lb));
+        Integer q0 = parse(randomDigits(rng, lq));
+        Integer r0 = k % 4 == 0 ? Integer{} : parse(randomDigits(rng, lb - 1));
+        if (k % 5 == 0)
+            r0 = subtractIntegers(b, integerFromInt64(1)); // the largest remainder
+        Integer a = addIntegers(multiplyIntegers(b, q0), r0);
+        Integer q, r;
+        ASSERT_TRUE(floorQuotient(a, b, q));
+        ASSERT_TRUE(nonNegativeRemainder(a, b, r));
+        EXPECT_TRUE(isEqual(q, q0)) << lb << " " << lq;
+        EXPECT_TRUE(isEqual(r, r0)) << lb << " " << lq;
+    }
+}
+
 TEST(DecimalRandomized, DivisionHandlesQuotientDigitsThatNeedCorrection) {
     // divisors whose top limbs are all nines or a lone one stress the quotient estimate
     for (const char* d : {"999999999999999999999999999", "1000000000000000000000000001",
