@@ -9,6 +9,7 @@
 #include "builtins/c_time.h"
 #include "builtins/calling_protocol.h"
 #include "builtins/comparison.h"
+#include "builtins/data_builtins.h"
 #include "builtins/real_numbers.h"
 
 namespace rill {
@@ -39,11 +40,11 @@ constexpr BuiltinRow kRows[] = {
     {"lots", 1, notYetBuilt},
     {"left", 1, notYetBuilt},
     {"rght", 1, notYetBuilt},
-    {"cape", 1, notYetBuilt},
-    {"init", 1, notYetBuilt},
+    {"cape", 1, builtin_cape},
+    {"init", 1, builtin_init},
     {"leaf", 1, notYetBuilt},
     {"leak", 1, notYetBuilt},
-    {"rank", 1, notYetBuilt},
+    {"rank", 1, builtin_rank},
     {"zits", 1, notYetBuilt},
     {"raws", 2, notYetBuilt},
     {"copy", 2, notYetBuilt},

@@ -1,10 +1,15 @@
 #include "builtins/data_builtins.h"
 
+#include "builtins/calling_protocol.h"
+#include "builtins/decimal_integers.h"
 #include "core/assertion.h"
+#include "core/classification.h"
 #include "core/error_report.h"
 
 #include <array>
 #include <cmath>
+#include <cstring>
+#include <vector>
 
 namespace rill {
 
@@ -102,6 +107,74 @@ int codeNumber(std::string_view code) {
     return -1;
 }
 
+// --- Reading values -------------------------------------------------------------------------
+
+// The payload of a block atom: the bytes after the first ")".
+std::string_view blockPayload(const NodeRef& block) {
+    const std::string_view text = atomText(block);
+    const std::size_t close = text.find(')', 1);
+    RILL_ASSERT(close != std::string_view::npos);
+    return text.substr(close + 1);
+}
+
+NodeRef makeBlock(std::string_view payload) {
+    return makeAtom(blockText(payload));
+}
+
+// The eight bytes of a real atom's double, least significant first.
+std::string_view realBytes(const NodeRef& real) {
+    return atomText(real).substr(1, 8);
+}
+
+// The text of inert data as one bracket string. A bracket atom is its own text (borrowed); an
+// application (p x) of data to data reads as the string whose init is p and whose last element
+// is x: p's text without its closing "]", then x's text, then "]". The application is walked
+// from an explicit work list into storage.
+std::string_view stringText(const NodeRef& data, std::string& storage) {
+    if (isAtom(data))
+        return atomText(data);
+    enum class Task { visit, dropClose, close };
+    std::vector<std::pair<Task, const Node*>> work;
+    work.push_back({Task::visit, data.get()});
+    storage.clear();
+    while (!work.empty()) {
+        auto [task, n] = work.back();
+        work.pop_back();
+        switch (task) {
+        case Task::dropClose: storage.pop_back(); break;
+        case Task::close: storage += ']'; break;
+        case Task::visit:
+            if (isAtomNode(n)) {
+                storage.append(atomBytes(n), measureText(n));
+            } else {
+                work.push_back({Task::close, nullptr});
+                work.push_back({Task::visit, argumentOf(n)});
+                work.push_back({Task::dropClose, nullptr});
+                work.push_back({Task::visit, functionOf(n)});
+            }
+            break;
+        }
+    }
+    return storage;
+}
+
+// The bytes between the outer brackets of a bracket text.
+std::string_view innerText(std::string_view text) {
+    RILL_ASSERT(text.size() >= 2);
+    return text.substr(1, text.size() - 2);
+}
+
+// The byte length of inert data's text without its outer brackets, from the lengths cached in
+// the atom and application headers when they are known.
+std::size_t innerLength(const NodeRef& data) {
+    if (isAtom(data))
+        return atomText(data).size() - 2;
+    if (span(data) != 0)
+        return span(data) - 2;
+    std::string storage;
+    return stringText(data, storage).size() - 2;
+}
+
 } // namespace
 
 std::string treeCode(unsigned n) {
@@ -161,6 +234,116 @@ NodeRef stringLast(std::string_view text) {
     if (byte == '[')
         return makeAtom("[q]");
     return makeAtom(characterCode(byte));
+}
+
+// --- Conversions ----------------------------------------------------------------------------
+
+NodeRef builtin_cape(NodeRef call) {
+    auto [x] = takeArguments<1>(std::move(call));
+    switch (valueKind(x)) {
+    case ValueKind::string: {
+        std::string storage;
+        const std::string_view inner = innerText(stringText(x, storage));
+        std::string payload;
+        payload.reserve(inner.size());
+        for (std::size_t i = 0; i < inner.size(); ++i) {
+            const char c = inner[i];
+            if (c == ']')
+                return makeFailure();
+            if (c != '[') {
+                payload += c;
+                continue;
+            }
+            if (i + 2 >= inner.size() || inner[i + 2] != ']')
+                return makeFailure();
+            switch (inner[i + 1]) {
+            case 'p': payload += '\n'; break;
+            case 'q': payload += '['; break;
+            case 'r': payload += ']'; break;
+            default: return makeFailure();
+            }
+            i += 2;
+        }
+        return makeBlock(payload);
+    }
+    case ValueKind::block: {
+        const std::string_view payload = blockPayload(x);
+        std::string text = "[";
+        text.reserve(payload.size() + 2);
+        for (const char c : payload) {
+            if (c == '[')
+                text += "[q]";
+            else if (c == ']')
+                text += "[r]";
+            else
+                text += c;
+        }
+        text += ']';
+        return makeAtom(std::move(text));
+    }
+    default: return makeFailure();
+    }
+}
+
+NodeRef builtin_init(NodeRef call) {
+    auto [x] = takeArguments<1>(std::move(call));
+    switch (valueKind(x)) {
+    case ValueKind::block: return x;
+    case ValueKind::real: return makeBlock(realBytes(x));
+    case ValueKind::integer: {
+        if (!isInteger(x))
+            return makeFailure();
+        const char byte = static_cast<char>(toInt64(x) & 0xFF);
+        return makeBlock(std::string_view(&byte, 1));
+    }
+    case ValueKind::string: {
+        std::string storage;
+        return makeBlock(innerText(stringText(x, storage)));
+    }
+    case ValueKind::oForm: return makeFailure();
+    case ValueKind::other: break;
+    }
+    // A list (J x1 (J x2 ... K)) of integers: one byte per element.
+    std::string payload;
+    const Node* n = x.get();
+    while (!isAtomNode(n)) {
+        const Node* cell = functionOf(n);
+        if (isAtomNode(cell) || firstByteOf(functionOf(cell)) != 'J' ||
+            !isAtomNode(functionOf(cell)))
+            return makeFailure();
+        const NodeRef element(argumentOf(cell));
+        if (!isInteger(element))
+            return makeFailure();
+        payload += static_cast<char>(toInt64(element) & 0xFF);
+        n = argumentOf(n);
+    }
+    if (firstByteOf(n) != 'K')
+        return makeFailure();
+    return makeBlock(payload);
+}
+
+// --- Measuring and reading -------------------------------------------------------------------
+
+NodeRef builtin_rank(NodeRef call) {
+    auto [x] = takeArguments<1>(std::move(call));
+    switch (valueKind(x)) {
+    case ValueKind::block: return makeInteger(static_cast<std::int64_t>(blockPayload(x).size()));
+    case ValueKind::real: return makeInteger(8);
+    case ValueKind::integer:
+    case ValueKind::oForm: {
+        if (isAtom(x))
+            return makeInteger(static_cast<std::int64_t>(atomText(x).size()));
+        NumberReading reading;
+        if (!readNumber(x, reading))
+            return makeFailure();
+        const std::string text =
+            reading.isOForm ? oText(reading.value) : decimalText(reading.value);
+        return makeInteger(static_cast<std::int64_t>(text.size()));
+    }
+    case ValueKind::string: return makeInteger(static_cast<std::int64_t>(innerLength(x)));
+    case ValueKind::other: break;
+    }
+    return makeFailure();
 }
 
 } // namespace rill

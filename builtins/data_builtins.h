@@ -32,4 +32,16 @@ NodeRef stringInit(std::string_view text);
 // plain byte as the tree code of its character (a bare newline as "[p]").
 NodeRef stringLast(std::string_view text);
 
+// --- Built-ins --------------------------------------------------------------------------------
+
+// cape x: a string's bytes as a block, "[p]", "[q]", "[r]" decoded (any other group, or an
+// unpaired bracket, gives "Z"); a block's payload as a string, "[" and "]" escaped.
+NodeRef builtin_cape(NodeRef call);
+// init x: a block of a block (itself), a real's 8 bytes, an integer's low byte, a string's text
+// between its brackets as written, or a K-closed J list of integers, one byte each.
+NodeRef builtin_init(NodeRef call);
+// rank x: a block's payload size, 8 for a real, a number's text length, the byte count of a
+// string between its outer brackets.
+NodeRef builtin_rank(NodeRef call);
+
 } // namespace rill

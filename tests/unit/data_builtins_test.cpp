@@ -1,3 +1,4 @@
+#include "builtins/calling_protocol.h"
 #include "builtins/data_builtins.h"
 
 #include <set>
@@ -6,6 +7,30 @@
 #include <gtest/gtest.h>
 
 using namespace rill;
+
+namespace {
+
+using Fn = NodeRef (*)(NodeRef);
+
+NodeRef a(std::string_view text) {
+    return makeAtom(text);
+}
+
+// A data block atom of the payload.
+NodeRef block(std::string_view payload) {
+    return makeAtom(blockText(payload));
+}
+
+// The result's text.
+std::string show(const NodeRef& r) {
+    return std::string(atomText(r));
+}
+
+std::string run(Fn f, NodeRef x) {
+    return show(f(apply(makeAtom("op"), std::move(x))));
+}
+
+} // namespace
 
 TEST(TreeCodes, SmallNumbersHaveTheirListedCodes) {
     EXPECT_EQ(treeCode(0), "[]");
@@ -79,4 +104,87 @@ TEST(StringParts, TheOnlyElementLeavesTheEmptyString) {
 
 TEST(StringParts, ABareNewlineReadsAsItsEscape) {
     EXPECT_EQ(atomText(stringLast("[a\n]")), "[p]");
+}
+
+TEST(Cape, AStringBecomesABlockWithItsEscapesDecoded) {
+    EXPECT_EQ(run(builtin_cape, a("[[q]a b[p][r]]")), blockText("[a b\n]"));
+    EXPECT_EQ(run(builtin_cape, a("[]")), "()");
+}
+
+TEST(Cape, AnyOtherGroupInAStringIsZ) {
+    EXPECT_EQ(run(builtin_cape, a("[a[x]]")), "Z");
+    EXPECT_EQ(run(builtin_cape, a("[[pq]]")), "Z");
+    EXPECT_EQ(run(builtin_cape, a("[[]]")), "Z");
+}
+
+TEST(Cape, ABlockBecomesAStringWithOnlyItsBracketsEscaped) {
+    EXPECT_EQ(run(builtin_cape, block("[a\n]")), "[[q]a\n[r]]");
+    EXPECT_EQ(run(builtin_cape, block(std::string_view("a\0b", 3))), std::string("[a\0b]", 5));
+}
+
+TEST(Cape, DataOfDataReadsAsOneString) {
+    // ([a] [q]) is the string «[a[q]]».
+    EXPECT_EQ(run(builtin_cape, apply(a("[a]"), a("[q]"))), blockText("a["));
+}
+
+TEST(Cape, OtherKindsAreZ) {
+    EXPECT_EQ(run(builtin_cape, a("5")), "Z");
+    EXPECT_EQ(run(builtin_cape, a("x")), "Z");
+}
+
+TEST(Init, AStringGivesItsTextBetweenTheBracketsAsWritten) {
+    EXPECT_EQ(run(builtin_init, a("[a[p]b]")), blockText("a[p]b"));
+    EXPECT_EQ(run(builtin_init, a("[]")), "()");
+}
+
+TEST(Init, ABlockIsGivenBackItself) {
+    NodeRef b = block("xyz");
+    Node* before = b.get();
+    NodeRef r = builtin_init(apply(a("init"), std::move(b)));
+    EXPECT_EQ(r.get(), before);
+}
+
+TEST(Init, AnIntegerGivesItsLowByte) {
+    EXPECT_EQ(run(builtin_init, a("321")), blockText("A"));
+    EXPECT_EQ(run(builtin_init, a("01")), blockText("\xFF"));
+}
+
+TEST(Init, ARealGivesItsEightBytes) {
+    NodeRef r = builtin_init(apply(a("init"), makeReal(1.0)));
+    EXPECT_EQ(show(r), blockText(std::string_view("\0\0\0\0\0\0\xF0\x3F", 8)));
+}
+
+TEST(Init, AListOfIntegersClosedByKGivesOneBytePerElement) {
+    NodeRef list = apply(a("J"), a("104"), apply(a("J"), a("105"), a("K")));
+    EXPECT_EQ(run(builtin_init, std::move(list)), blockText("hi"));
+    EXPECT_EQ(run(builtin_init, a("K")), "()");
+}
+
+TEST(Init, AListWithANonIntegerOrAnotherEndIsZ) {
+    EXPECT_EQ(run(builtin_init, apply(a("J"), a("104"), apply(a("J"), a("x"), a("K")))), "Z");
+    EXPECT_EQ(run(builtin_init, apply(a("J"), a("104"), a("H"))), "Z");
+    EXPECT_EQ(run(builtin_init, a("007")), "Z");
+}
+
+TEST(Rank, EachKindHasItsSize) {
+    EXPECT_EQ(run(builtin_rank, block("abcd")), "4");
+    EXPECT_EQ(run(builtin_rank, makeReal(2.5)), "8");
+    EXPECT_EQ(run(builtin_rank, a("123")), "3");
+    EXPECT_EQ(run(builtin_rank, a("05")), "2");
+    EXPECT_EQ(run(builtin_rank, a("007")), "3");
+    EXPECT_EQ(run(builtin_rank, a("[a[q]]")), "4");
+    EXPECT_EQ(run(builtin_rank, a("[]")), "0");
+    EXPECT_EQ(run(builtin_rank, a("x")), "Z");
+}
+
+TEST(Rank, ABitListCountsTheTextOfItsNumber) {
+    // K, K, K, H spells 5.
+    NodeRef five =
+        apply(a("J"), a("K"),
+              apply(a("J"), a("K"), apply(a("J"), a("K"), apply(a("J"), a("H"), a("K")))));
+    EXPECT_EQ(run(builtin_rank, std::move(five)), "1");
+}
+
+TEST(Rank, DataOfDataCountsTheCachedTotalLength) {
+    EXPECT_EQ(run(builtin_rank, apply(a("[ab]"), a("[c]"))), "5");
 }
