@@ -60,26 +60,29 @@ void subtractFrom(Limbs& r, const Limb* x, std::size_t nx) {
 
 // --- Multiplication -------------------------------------------------------------------------
 
-// r[0 .. na + nb) += a * b, the schoolbook way; r must have room for na + nb limbs, and the
-// limbs from na - 1 + nb up must be zero on entry.
+// r[0 .. na + nb) = a * b, the schoolbook way, column by column: the products of one column
+// are summed in a machine word, folded into limbs every 16 products so the word cannot
+// overflow, and what is left above the limb is carried into the next column.
 void multiplySchoolbook(const Limb* a, std::size_t na, const Limb* b, std::size_t nb, Limb* r) {
-    for (std::size_t i = 0; i < na; ++i) {
-        const std::uint64_t ai = a[i];
-        if (ai == 0)
-            continue;
-        std::uint64_t carry = 0;
-        Limb* row = r + i;
-        for (std::size_t j = 0; j < nb; ++j) {
-            std::uint64_t cur = row[j] + ai * b[j] + carry;
-            carry = cur / kBase;
-            row[j] = static_cast<Limb>(cur - carry * kBase);
+    std::uint64_t carry = 0; // in units of the current column
+    for (std::size_t k = 0; k + 1 < na + nb; ++k) {
+        const std::size_t first = k + 1 > nb ? k + 1 - nb : 0;
+        const std::size_t last = std::min(k, na - 1);
+        std::uint64_t sum = carry % kBase;
+        std::uint64_t above = carry / kBase; // in units of the next column
+        std::size_t i = first;
+        while (i <= last) {
+            const std::size_t stop = std::min(last + 1, i + 16);
+            for (; i < stop; ++i)
+                sum += std::uint64_t{a[i]} * b[k - i];
+            above += sum / kBase;
+            sum %= kBase;
         }
-        for (std::size_t k = nb; carry != 0; ++k) {
-            std::uint64_t cur = row[k] + carry;
-            carry = cur / kBase;
-            row[k] = static_cast<Limb>(cur - carry * kBase);
-        }
+        r[k] = static_cast<Limb>(sum);
+        carry = above;
     }
+    RILL_ASSERT(carry < kBase);
+    r[na + nb - 1] = static_cast<Limb>(carry);
 }
 
 Limbs multiplyRanges(const Limb* a, std::size_t na, const Limb* b, std::size_t nb);
