@@ -53,9 +53,8 @@ void classifyAtom(Node* n) {
     }
     const std::string_view text(s, measureText(n));
     if (isDefinitionKey(text)) {
-        const DefinitionTable& table = definitionTable();
-        if (auto found = table.find(text); found != table.end()) {
-            writeFacts(n, countLeadingLambdas(found->second.get()), false, 0);
+        if (const NameLookup name = lookUpName(text); name.entry != nullptr) {
+            writeFacts(n, countLeadingLambdas(name.entry->second.get()), false, 0);
             return;
         }
         if (text.size() == 1 && first >= 'a' && first <= 'z') {
@@ -114,6 +113,15 @@ void classifyApplication(Node* n) {
 void classifyNode(Node* root) {
     if (kindTagOf(root) != 0)
         return;
+    // Most new nodes are applications of parts that are classified already.
+    if (isAtomNode(root)) {
+        classifyAtom(root);
+        return;
+    }
+    if (kindTagOf(functionOf(root)) != 0 && kindTagOf(argumentOf(root)) != 0) {
+        classifyApplication(root);
+        return;
+    }
     // Children are classified before their parents from an explicit work list, so a term of
     // any depth costs heap, not machine stack.
     static auto& work = *new std::vector<Node*>;
@@ -143,18 +151,6 @@ void classifyNode(Node* root) {
             work.pop_back();
         }
     }
-}
-
-std::uint32_t freeVariablesOf(Node* n) {
-    ensureClassified(n);
-    if (kindTagOf(n) == kDataTag)
-        return 0;
-    if (isAtomNode(n)) {
-        const auto first = static_cast<unsigned char>(atomBytes(n)[0]);
-        if ((first >= '0' && first <= '9') || first == '[')
-            return 0;
-    }
-    return spanOf(n);
 }
 
 void setArity(Node* n, int a) {

@@ -42,8 +42,19 @@ inline bool isPendingNode(Node* n) {
     ensureClassified(n);
     return (n->header & kPendingBit) != 0 && kindTagOf(n) != kDataTag;
 }
-// The free letters of n, bit i for the letter "a" + i.
-std::uint32_t freeVariablesOf(Node* n);
+// The free letters of n, bit i for the letter "a" + i: none for inert data and for atoms
+// whose span holds their text length.
+inline std::uint32_t freeVariablesOf(Node* n) {
+    ensureClassified(n);
+    if (kindTagOf(n) == kDataTag)
+        return 0;
+    if (isAtomNode(n)) {
+        const auto first = static_cast<unsigned char>(atomBytes(n)[0]);
+        if ((first >= '0' && first <= '9') || first == '[')
+            return 0;
+    }
+    return spanOf(n);
+}
 
 inline bool isData(const NodeRef& term) {
     return isDataNode(term.get());

@@ -33,7 +33,7 @@ struct Pool {
     char* end = nullptr;
 };
 
-Pool applicationPool;
+Pool applicationPool; // its free list is detail::freeApplications
 Pool atomPools[kClassCount];
 
 [[noreturn]] void failOutOfMemory() {
@@ -152,6 +152,12 @@ void checkMeasurable(const char* s, std::size_t n) {
 
 } // namespace
 
+detail::FreeBlock* detail::freeApplications = nullptr;
+
+void* detail::takeApplicationBlock() {
+    return takeBlock(applicationPool, sizeof(Application));
+}
+
 // --- Raw node level -------------------------------------------------------------------------
 
 void failCountOverflow() {
@@ -171,7 +177,7 @@ void freeNode(Node* n) {
         } else {
             Node* f = functionOf(n);
             Node* x = argumentOf(n);
-            giveBlock(applicationPool, n);
+            detail::giveApplicationBlock(n);
             RILL_ASSERT(f != nullptr && x != nullptr);
             const bool fDies = countOf(f) == 1;
             if (!fDies)
@@ -243,15 +249,6 @@ Node* newAtomNode(const char* bytes, std::size_t n) {
     return node;
 }
 
-Node* newApplicationNode(Node* function, Node* argument) {
-    RILL_ASSERT(function != nullptr && argument != nullptr);
-    auto* app = static_cast<Application*>(takeBlock(applicationPool, sizeof(Application)));
-    app->header = 0;
-    app->function = function;
-    app->argument = argument;
-    return app;
-}
-
 // --- Making nodes ---------------------------------------------------------------------------
 
 NodeRef makeAtom(const char* text) {
@@ -285,10 +282,6 @@ NodeRef makeInteger(std::int64_t value) {
     return makeAtom(std::string_view(p, static_cast<std::size_t>(buffer + sizeof buffer - p)));
 }
 
-NodeRef apply(NodeRef p, NodeRef x) {
-    return NodeRef(newApplicationNode(p.detach(), x.detach()));
-}
-
 NodeRef apply(NodeRef p, NodeRef x, NodeRef y) {
     return apply(apply(std::move(p), std::move(x)), std::move(y));
 }
@@ -314,20 +307,6 @@ std::string_view atomText(const NodeRef& n) {
     if (!isAtomNode(node))
         return {};
     return std::string_view(atomBytes(node), measureText(node));
-}
-
-std::pair<NodeRef, NodeRef> takeParts(NodeRef app) {
-    RILL_ASSERT(isApplication(app));
-    Node* n = app.detach();
-    Node* f = functionOf(n);
-    Node* x = argumentOf(n);
-    if (countOf(n) == 1) {
-        giveBlock(applicationPool, n);
-        return {NodeRef::adopt(f), NodeRef::adopt(x)};
-    }
-    std::pair<NodeRef, NodeRef> parts{NodeRef(f), NodeRef(x)};
-    releaseNode(n);
-    return parts;
 }
 
 // --- The base-64 digit alphabet -------------------------------------------------------------

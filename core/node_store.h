@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -108,8 +109,45 @@ std::size_t measureText(const Node* atom);
 
 // A new atom holding a copy of the n bytes; count 0, unclassified.
 Node* newAtomNode(const char* bytes, std::size_t n);
+namespace detail {
+// The free list of application blocks, kept here so that making and freeing an application
+// is inlined into the machine's steps.
+struct FreeBlock {
+    FreeBlock* next;
+};
+extern FreeBlock* freeApplications;
+void* takeApplicationBlock(); // when the free list is empty
+inline void giveApplicationBlock(void* block) {
+#ifdef RILL_SANITIZE
+    std::free(block);
+#else
+    auto* b = static_cast<FreeBlock*>(block);
+    b->next = freeApplications;
+    freeApplications = b;
+#endif
+}
+} // namespace detail
+
 // A new application taking over one reference on each child; count 0, unclassified.
-Node* newApplicationNode(Node* function, Node* argument);
+inline Node* newApplicationNode(Node* function, Node* argument) {
+    RILL_ASSERT(function != nullptr && argument != nullptr);
+    void* block;
+#ifdef RILL_SANITIZE
+    block = detail::takeApplicationBlock();
+#else
+    if (detail::freeApplications != nullptr) {
+        block = detail::freeApplications;
+        detail::freeApplications = detail::freeApplications->next;
+    } else {
+        block = detail::takeApplicationBlock();
+    }
+#endif
+    auto* app = static_cast<Application*>(block);
+    app->header = 0;
+    app->function = function;
+    app->argument = argument;
+    return app;
+}
 
 // --- The owning handle ----------------------------------------------------------------------
 
@@ -182,12 +220,20 @@ private:
 
 // --- Making nodes ---------------------------------------------------------------------------
 
-NodeRef makeAtom(const char* text);             // a NUL-terminated text (null is a failure)
-NodeRef makeAtom(std::string_view bytes);       // a counted byte string, which may hold NULs
-NodeRef makeAtom(std::string&& bytes);          // moves the bytes in; the string is left empty
-NodeRef makeInteger(std::int64_t value);        // the decimal text: "0", "42", "042" for -42
-NodeRef apply(NodeRef p, NodeRef x);            // (p x)
-NodeRef apply(NodeRef p, NodeRef x, NodeRef y); // ((p x) y)
+NodeRef makeAtom(const char* text);       // a NUL-terminated text (null is a failure)
+NodeRef makeAtom(std::string_view bytes); // a counted byte string, which may hold NULs
+NodeRef makeAtom(std::string&& bytes);    // moves the bytes in; the string is left empty
+NodeRef makeInteger(std::int64_t value);  // the decimal text: "0", "42", "042" for -42
+// (p x)
+inline NodeRef apply(NodeRef p, NodeRef x) {
+    Node* f = p.detach();
+    Node* a = x.detach();
+    RILL_ASSERT(f != nullptr && a != nullptr);
+    Node* n = newApplicationNode(f, a);
+    ++n->header; // the handle's reference
+    return NodeRef::adopt(n);
+}
+NodeRef apply(NodeRef p, NodeRef x, NodeRef y);            // ((p x) y)
 NodeRef apply(NodeRef p, NodeRef x, NodeRef y, NodeRef z); // (((p x) y) z)
 
 // --- Reading nodes --------------------------------------------------------------------------
@@ -214,7 +260,19 @@ inline std::uint32_t span(const NodeRef& n) {
 }
 // Splits a dying application into its parts; when the handle was the only reference the
 // children change hands without touching their counts.
-std::pair<NodeRef, NodeRef> takeParts(NodeRef app);
+inline std::pair<NodeRef, NodeRef> takeParts(NodeRef app) {
+    Node* n = app.detach();
+    RILL_ASSERT(n != nullptr && !isAtomNode(n));
+    Node* f = functionOf(n);
+    Node* x = argumentOf(n);
+    if (countOf(n) == 1) {
+        detail::giveApplicationBlock(n);
+        return {NodeRef::adopt(f), NodeRef::adopt(x)};
+    }
+    std::pair<NodeRef, NodeRef> parts{NodeRef(f), NodeRef(x)};
+    releaseNode(n);
+    return parts;
+}
 
 // --- The base-64 digit alphabet -------------------------------------------------------------
 

@@ -146,6 +146,106 @@ NodeRef expandData(Node* root) {
     return std::move(results.back());
 }
 
+// A stack of work items that grows and never shrinks: the walks below push and pop millions
+// of items, so the common path is a store and an increment.
+template <class T> class WorkStack {
+public:
+    bool empty(std::size_t floor) const { return size_ == floor; }
+    std::size_t size() const { return size_; }
+    void push(T item) {
+        if (size_ == items_.size())
+            items_.resize(items_.size() * 2 + 64);
+        items_[size_++] = std::move(item);
+    }
+    T& top() { return items_[size_ - 1]; }
+    T pop() { return std::move(items_[--size_]); }
+
+private:
+    std::vector<T> items_;
+    std::size_t size_ = 0;
+};
+
+// The body with every free occurrence of each letter in the mask replaced by its value, all at
+// once. Only the nodes whose free letters meet the mask are rebuilt, from an explicit work
+// list; every other sub-term is shared unchanged. A lambda or let binder hides its letter
+// from its body.
+NodeRef substituteLetters(NodeRef body, Node* const* values, std::uint32_t mask) {
+    if ((freeVariablesOf(body.get()) & mask) == 0)
+        return body;
+    enum class Stage : std::uint8_t { Enter, Rebuild, RebuildLet, RebuildLambda };
+    struct Frame {
+        Node* node;
+        std::uint32_t mask;
+        Stage stage;
+    };
+    static auto& frames = *new WorkStack<Frame>;
+    static auto& results = *new WorkStack<NodeRef>;
+    const std::size_t frameFloor = frames.size();
+    const std::size_t resultFloor = results.size();
+    frames.push({body.get(), mask, Stage::Enter});
+    while (!frames.empty(frameFloor)) {
+        Frame& f = frames.top();
+        Node* n = f.node;
+        const std::uint32_t m = f.mask;
+        switch (f.stage) {
+        case Stage::Enter: {
+            const std::uint32_t free = freeVariablesOf(n);
+            if ((free & m) == 0) {
+                frames.pop();
+                results.push(NodeRef(n));
+            } else if (isAtomNode(n)) {
+                frames.pop(); // a variable in the mask
+                results.push(NodeRef(values[atomBytes(n)[0] - 'a']));
+            } else if (isLambdaFormNode(n)) {
+                f.stage = Stage::RebuildLambda;
+                const unsigned char w = firstByteOf(argumentOf(functionOf(n)));
+                const std::uint32_t hidden =
+                    w >= 'a' && w <= 'z' ? std::uint32_t{1} << (w - 'a') : 0;
+                frames.push({argumentOf(n), m & ~hidden, Stage::Enter});
+            } else if (isLetFormNode(n)) {
+                // { w e b: the value e sees the outer letters; the body does not see w.
+                f.stage = Stage::RebuildLet;
+                const unsigned char w = firstByteOf(letBinder(n));
+                const std::uint32_t hidden =
+                    w >= 'a' && w <= 'z' ? std::uint32_t{1} << (w - 'a') : 0;
+                frames.push({argumentOf(n), m & ~hidden, Stage::Enter});
+                frames.push({letValue(n), m, Stage::Enter});
+            } else {
+                f.stage = Stage::Rebuild;
+                frames.push({argumentOf(n), m, Stage::Enter});
+                frames.push({functionOf(n), m, Stage::Enter});
+            }
+            break;
+        }
+        case Stage::Rebuild: {
+            frames.pop();
+            NodeRef x = results.pop();
+            NodeRef p = results.pop();
+            if (p.get() == functionOf(n) && x.get() == argumentOf(n))
+                results.push(NodeRef(n));
+            else
+                results.push(apply(std::move(p), std::move(x)));
+            break;
+        }
+        case Stage::RebuildLet: {
+            frames.pop();
+            NodeRef b = results.pop();
+            NodeRef e = results.pop();
+            results.push(apply(NodeRef(functionOf(functionOf(n))), std::move(e), std::move(b)));
+            break;
+        }
+        case Stage::RebuildLambda: {
+            frames.pop();
+            NodeRef b = results.pop();
+            results.push(apply(NodeRef(functionOf(n)), std::move(b)));
+            break;
+        }
+        }
+    }
+    RILL_ASSERT(results.size() == resultFloor + 1);
+    return results.pop();
+}
+
 // --- The steps of the machine ---------------------------------------------------------------
 
 // (B Q X) v => Q (X v)
@@ -297,10 +397,9 @@ NodeRef marker(char c, std::string_view name) {
 
 // A defined name: a constant is evaluated once and stored back; a definition with parameters
 // is instantiated by substituting the arguments for its letters, the last one first.
-NodeRef contractName(NodeRef k, std::string_view s, Node* const* args, int count) {
-    DefinitionTable& table = definitionTable();
-    auto entry = table.find(s);
-    if (entry == table.end())
+NodeRef contractName(NodeRef k, std::string_view s, DefinitionTable::value_type* entry,
+                     Node* const* args, int count) {
+    if (entry == nullptr)
         return apply(letter('I'), marker(']', s));
     NodeRef d = entry->second;
     unsigned char letters[kMostArguments];
@@ -320,9 +419,19 @@ NodeRef contractName(NodeRef k, std::string_view s, Node* const* args, int count
         return apply(std::move(k), apply(std::move(update), std::move(d)));
     }
     RILL_ASSERT(parameters == count);
-    for (int i = parameters - 1; i >= 0; --i)
-        d = substitute(std::move(d), NodeRef(args[i]), letters[i]);
-    return apply(std::move(k), std::move(d));
+    // Substituting every argument in one walk gives the same term as substituting them one
+    // after the other, last first: the arguments are closed terms.
+    Node* values[26] = {};
+    std::uint32_t mask = 0;
+    for (int i = parameters - 1; i >= 0; --i) {
+        const unsigned char v = letters[i];
+        RILL_ASSERT(v >= 'a' && v <= 'z');
+        if ((mask & (std::uint32_t{1} << (v - 'a'))) != 0)
+            continue; // a later parameter of the same letter hides this one
+        mask |= std::uint32_t{1} << (v - 'a');
+        values[v - 'a'] = args[i];
+    }
+    return apply(std::move(k), substituteLetters(std::move(d), values, mask));
 }
 
 // Contracts the saturated focus a under the continuation k.
@@ -343,9 +452,11 @@ NodeRef contractFocus(NodeRef k, NodeRef a) {
         isAtomNode(h) ? std::string_view(atomBytes(h), measureText(h)) : std::string_view();
     const unsigned char first = s.empty() ? 0 : static_cast<unsigned char>(s[0]);
 
+    NameLookup name{nullptr, nullptr};
     if (first >= 'a' && first <= 'z') {
-        if (const BuiltinEntry* builtin = findBuiltin(s))
-            return afterBuiltin(std::move(k), builtin->implementation(std::move(a)));
+        name = lookUpName(s);
+        if (name.builtin != nullptr)
+            return afterBuiltin(std::move(k), name.builtin->implementation(std::move(a)));
     }
     if (s == "{") {
         RILL_ASSERT(count == 3);
@@ -371,7 +482,9 @@ NodeRef contractFocus(NodeRef k, NodeRef a) {
         return contractReal(std::move(k), s, args[0]);
     if (first == ')')
         return contractUpdate(std::move(k), s, args[0]);
-    return contractName(std::move(k), s, args, count);
+    if (name.entry == nullptr)
+        name = lookUpName(s);
+    return contractName(std::move(k), s, name.entry, args, count);
 }
 
 } // namespace
@@ -425,63 +538,9 @@ NodeRef contract(NodeRef machine) {
 
 NodeRef substitute(NodeRef body, NodeRef value, unsigned char v) {
     RILL_ASSERT(v >= 'a' && v <= 'z');
-    const std::uint32_t bit = std::uint32_t{1} << (v - 'a');
-    if ((freeVariablesOf(body.get()) & bit) == 0)
-        return body;
-    // Rebuilds, from an explicit work list, only the nodes whose free letters hold v; every
-    // other sub-term is shared unchanged.
-    enum class Stage { Enter, Rebuild, RebuildLet };
-    struct Frame {
-        Node* node;
-        Stage stage;
-    };
-    static auto& frames = *new std::vector<Frame>;
-    static auto& results = *new std::vector<NodeRef>;
-    const std::size_t frameFloor = frames.size();
-    const std::size_t resultFloor = results.size();
-    frames.push_back({body.get(), Stage::Enter});
-    while (frames.size() > frameFloor) {
-        const Frame f = frames.back();
-        Node* n = f.node;
-        if (f.stage == Stage::Enter) {
-            if ((freeVariablesOf(n) & bit) == 0) {
-                results.emplace_back(n);
-                frames.pop_back();
-            } else if (isAtomNode(n)) {
-                results.push_back(value); // the variable itself
-                frames.pop_back();
-            } else if (isLetFormNode(n) && firstByteOf(letBinder(n)) == v) {
-                // { v e b: the value e sees the outer v; the body is out of its reach.
-                frames.back().stage = Stage::RebuildLet;
-                frames.push_back({letValue(n), Stage::Enter});
-            } else {
-                frames.back().stage = Stage::Rebuild;
-                frames.push_back({argumentOf(n), Stage::Enter});
-                frames.push_back({functionOf(n), Stage::Enter});
-            }
-            continue;
-        }
-        if (f.stage == Stage::Rebuild) {
-            NodeRef x = std::move(results.back());
-            results.pop_back();
-            NodeRef p = std::move(results.back());
-            results.pop_back();
-            if (p.get() == functionOf(n) && x.get() == argumentOf(n))
-                results.emplace_back(n);
-            else
-                results.push_back(apply(std::move(p), std::move(x)));
-        } else {
-            NodeRef e = std::move(results.back());
-            results.pop_back();
-            results.push_back(apply(apply(NodeRef(functionOf(functionOf(n))), std::move(e)),
-                                    NodeRef(argumentOf(n))));
-        }
-        frames.pop_back();
-    }
-    RILL_ASSERT(results.size() == resultFloor + 1);
-    NodeRef out = std::move(results.back());
-    results.pop_back();
-    return out;
+    Node* values[26] = {};
+    values[v - 'a'] = value.get();
+    return substituteLetters(std::move(body), values, std::uint32_t{1} << (v - 'a'));
 }
 
 } // namespace rill

@@ -6,6 +6,8 @@
 #include "front/expression_parser.h"
 #include "front/lexical_classes.h"
 
+#include <cstring>
+
 namespace rill {
 
 namespace {
@@ -84,6 +86,36 @@ const std::string_view kPreludeText =
 DefinitionTable& definitionTable() {
     static DefinitionTable& table = *new DefinitionTable; // never destroyed
     return table;
+}
+
+NameLookup lookUpName(std::string_view key) {
+    // A direct-mapped cache of short names: most lookups are of the same few combinators,
+    // operators and definitions, step after step.
+    struct Slot {
+        std::uint64_t version = ~std::uint64_t{0};
+        std::uint8_t length = 0;
+        char key[15];
+        NameLookup answer{};
+    };
+    static Slot slots[1024];
+    DefinitionTable& table = definitionTable();
+    const bool cacheable = key.size() <= sizeof(Slot::key);
+    std::size_t hash = key.size();
+    for (char c : key)
+        hash = hash * 131 + static_cast<unsigned char>(c);
+    Slot& slot = slots[(hash ^ (hash >> 10)) & 1023];
+    if (cacheable && slot.version == table.version() && slot.length == key.size() &&
+        std::memcmp(slot.key, key.data(), key.size()) == 0)
+        return slot.answer;
+    const auto found = table.find(key);
+    NameLookup answer{found == table.end() ? nullptr : &*found, findBuiltin(key)};
+    if (cacheable && answer.entry != nullptr) {
+        slot.version = table.version();
+        slot.length = static_cast<std::uint8_t>(key.size());
+        std::memcpy(slot.key, key.data(), key.size());
+        slot.answer = answer;
+    }
+    return answer;
 }
 
 OnceNames& onceNames() {

@@ -7,6 +7,7 @@
 #include "core/node_store.h"
 #include "front/source_text.h"
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <set>
@@ -15,12 +16,63 @@
 
 namespace rill {
 
-// Keys are compared bytewise, a shorter key first on a common prefix.
-using DefinitionTable = std::map<std::string, NodeRef, std::less<>>;
+struct BuiltinEntry;
+
+// The map from definition keys to their values. Keys are compared bytewise, a shorter key
+// first on a common prefix. Every operation that can remove an entry advances the version,
+// so that a cached entry address is known to be stale.
+class DefinitionTable : public std::map<std::string, NodeRef, std::less<>> {
+public:
+    using Base = std::map<std::string, NodeRef, std::less<>>;
+    DefinitionTable() = default;
+    DefinitionTable(const DefinitionTable& other) : Base(other) {}
+    DefinitionTable& operator=(const DefinitionTable& other) {
+        Base::operator=(other);
+        ++version_;
+        return *this;
+    }
+    DefinitionTable& operator=(DefinitionTable&& other) {
+        Base::operator=(std::move(other));
+        ++version_;
+        return *this;
+    }
+    template <class... Args> auto erase(Args&&... args) {
+        ++version_;
+        return Base::erase(std::forward<Args>(args)...);
+    }
+    template <class... Args> auto extract(Args&&... args) {
+        ++version_;
+        return Base::extract(std::forward<Args>(args)...);
+    }
+    void clear() noexcept {
+        ++version_;
+        Base::clear();
+    }
+    void swap(DefinitionTable& other) noexcept {
+        ++version_;
+        ++other.version_;
+        Base::swap(other);
+    }
+    // Changes whenever an entry may have been removed.
+    std::uint64_t version() const { return version_; }
+
+private:
+    std::uint64_t version_ = 0;
+};
+
 using OnceNames = std::set<std::string, std::less<>>;
 
 DefinitionTable& definitionTable(); // the process-wide table, made on first use
 OnceNames& onceNames();             // the process-wide once-names, made on first use
+
+// What a name stands for: its definition table entry and its built-in (either may be null).
+struct NameLookup {
+    DefinitionTable::value_type* entry;
+    const BuiltinEntry* builtin;
+};
+// Looks a name up in the definition table and the built-in table, through a small cache of
+// recent answers (a name that is found stays cached until the table's version changes).
+NameLookup lookUpName(std::string_view key);
 
 // The 27 operator characters that a bracketed name «[c]» may hold.
 inline constexpr std::string_view kBracketedNameCharacters = "{,}~!@#$%^&*<>-|+/=\\.`'\":;?";
