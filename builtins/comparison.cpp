@@ -70,7 +70,7 @@ Order compareWithinKind(const NodeRef& x, const NodeRef& y, ValueKind kind) {
     case ValueKind::block:
         // data applications have no bytes of their own: they go by the order of cmpr
         if (!isAtom(x) || !isAtom(y))
-            return fromSign(compareTerms(x, y));
+            return fromSign(compareByShape(x, y));
         return fromSign(compareBytes(ownBytes(x, kind), ownBytes(y, kind)));
     case ValueKind::other: break;
     }
@@ -127,11 +127,11 @@ NodeRef builtin_diff(NodeRef call) {
 
 NodeRef builtin_cmpr(NodeRef call) {
     auto [x, y] = takeArguments<2>(std::move(call));
-    const int c = compareTerms(x, y);
+    const int c = compareByShape(x, y);
     return makeAtom(c < 0 ? "1" : c > 0 ? "01" : "0");
 }
 
-int compareTerms(const NodeRef& a, const NodeRef& b) {
+int compareByShape(const NodeRef& a, const NodeRef& b) {
     std::vector<std::pair<const Node*, const Node*>> work{{a.get(), b.get()}};
     while (!work.empty()) {
         auto [p, q] = work.back();

@@ -16,6 +16,6 @@ NodeRef builtin_cmpr(NodeRef call); // "1" when x sorts first, "01" when y does,
 // The order of cmpr: -1 when a sorts before b, 1 after, 0 equal. Atoms come before
 // applications, atoms compare their texts as unsigned bytes, applications their function
 // parts and then their argument parts. Works without recursion on the depth of the terms.
-int compareTerms(const NodeRef& a, const NodeRef& b);
+int compareByShape(const NodeRef& a, const NodeRef& b);
 
 } // namespace rill

@@ -180,6 +180,32 @@ std::uint64_t divideSmall(Limbs& m, std::uint64_t d) {
     return rest;
 }
 
+// m div 2^bits in place (bits from 1 to 32); returns m mod 2^bits. Shifts instead of
+// dividing.
+std::uint64_t shiftDownSmall(Limbs& m, unsigned bits) {
+    const std::uint64_t mask = (std::uint64_t{1} << bits) - 1;
+    std::uint64_t rest = 0;
+    for (std::size_t i = m.size(); i-- > 0;) {
+        const std::uint64_t cur = rest * kBase + m[i];
+        m[i] = static_cast<Limb>(cur >> bits);
+        rest = cur & mask;
+    }
+    trim(m);
+    return rest;
+}
+
+// m div 2^64 in place; returns m mod 2^64.
+std::uint64_t shiftDownWord(Limbs& m) {
+    std::uint64_t rest = 0;
+    for (std::size_t i = m.size(); i-- > 0;) {
+        const unsigned __int128 cur = static_cast<unsigned __int128>(rest) * kBase + m[i];
+        m[i] = static_cast<Limb>(cur >> 64);
+        rest = static_cast<std::uint64_t>(cur);
+    }
+    trim(m);
+    return rest;
+}
+
 // Knuth's long division on limbs: u = q v + r for v of two or more limbs, u >= v.
 void divideLong(const Limbs& u, const Limbs& v, Limbs* quotient, Limbs* remainder) {
     const std::size_t n = v.size();
@@ -401,7 +427,7 @@ std::size_t trailingBits(const Magnitude& m, bool bit) {
         if (run < kChunk)
             return count + run;
         count += kChunk;
-        divideSmall(work, std::uint64_t{1} << kChunk);
+        shiftDownSmall(work, kChunk);
         if (work.empty())
             return count; // only reached for ones: the number was 2^count - 1
     }
@@ -590,7 +616,7 @@ Magnitude shiftRightBits(Magnitude m, std::size_t bits) {
     constexpr std::size_t kChunk = 31;
     while (bits > 0 && !isZero(m)) {
         std::size_t k = std::min(bits, kChunk);
-        divideSmall(m.limbs, std::uint64_t{1} << k);
+        shiftDownSmall(m.limbs, static_cast<unsigned>(k));
         bits -= k;
     }
     return m;
@@ -811,8 +837,8 @@ BitString bitStringOfMagnitude(const Magnitude& n) {
     BitString s;
     Limbs work = n.limbs;
     while (!work.empty()) {
-        std::uint64_t word = divideSmall(work, std::uint64_t{1} << 32);
-        for (int b = 0; b < 4; ++b)
+        std::uint64_t word = shiftDownWord(work);
+        for (int b = 0; b < 8; ++b)
             s.bytes.push_back(static_cast<std::uint8_t>(word >> (8 * b)));
     }
     while (!s.bytes.empty() && s.bytes.back() == 0)
