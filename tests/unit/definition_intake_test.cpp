@@ -47,3 +47,147 @@ TEST(DefinitionNames, KeysAreWhatValidNamesGive) {
 TEST(DefinitionNamesDeathTest, TheKeyOfAnInvalidNameIsAnInternalFailure) {
     EXPECT_DEATH(definitionKey("foo2"), "ASSERTION FAILED:");
 }
+
+// --- The Prelude and the program intake ---------------------------------------------------
+
+#include "builtins/builtin_table.h"
+
+namespace {
+
+std::string shapeOf(const NodeRef& n) {
+    if (isAtom(n))
+        return std::string(atomText(n));
+    return "(" + shapeOf(functionPart(n)) + " " + shapeOf(argumentPart(n)) + ")";
+}
+
+} // namespace
+
+TEST(Prelude, IsFiveHundredAndFiftyFourBytesWithALeadingComma) {
+    EXPECT_EQ(kPreludeText.size(), 554u);
+    EXPECT_EQ(kPreludeText[0], ',');
+    EXPECT_EQ(kPreludeText.substr(0, 11), ",A\\a\\aS BKK");
+}
+
+TEST(Prelude, DefinesTheLettersTheLambdaAndBraceAndTheOperators) {
+    loadPrelude();
+    const DefinitionTable& table = definitionTable();
+    EXPECT_EQ(table.size(), 51u);
+    EXPECT_EQ(shapeOf(table.at("K")), "((\\ a) ((\\ b) a))");
+    EXPECT_EQ(shapeOf(table.at("S")), "((\\ a) ((\\ b) ((\\ c) ((a c) (b c)))))");
+    EXPECT_EQ(shapeOf(table.at("+")), "plus");
+    EXPECT_EQ(shapeOf(table.at("!")), "((V H) K)");
+    EXPECT_EQ(shapeOf(table.at("\"")), "I");
+    EXPECT_EQ(table.count("`"), 0u);
+    EXPECT_EQ(shapeOf(table.at("G")), "((\\ a) ((V Z) ((((((B W) (B C)) D) D) V) (V (X J)))))");
+}
+
+TEST(Intake, EveryBuiltinGetsAPlaceholderWithOneParameterPerArgument) {
+    loadPrelude();
+    ASSERT_TRUE(isEmpty(takeInProgram("K(0)")));
+    const DefinitionTable& table = definitionTable();
+    EXPECT_EQ(shapeOf(table.at("plus")), "((\\ a) ((\\ b) Z))");
+    EXPECT_EQ(shapeOf(table.at("stdout")), "Z");
+    EXPECT_EQ(shapeOf(table.at("getnameinfo")).substr(0, 7), "((\\ a) ");
+    for (const auto& [name, entry] : builtinTable())
+        EXPECT_EQ(table.count(name), 1u) << name;
+}
+
+TEST(Intake, TheEntryIsStoredUnderTheEmptyKey) {
+    loadPrelude();
+    ASSERT_TRUE(isEmpty(takeInProgram("plus(1,2)")));
+    EXPECT_EQ(shapeOf(definitionTable().at("")), "((plus 1) 2)");
+}
+
+TEST(Intake, ALowerLetterIsReportedAtTheDefinitionItBegins) {
+    loadPrelude();
+    ErrorReport r = takeInProgram("main,a\\x\\x");
+    EXPECT_EQ(r.type, "Lower");
+    EXPECT_EQ(r.position, 5);
+    EXPECT_EQ(r.message, "Single lowercase letters (a) cannot be defined as global variables.");
+}
+
+TEST(Intake, ABuiltinNameCannotBeRedefined) {
+    loadPrelude();
+    ErrorReport r = takeInProgram("x,plus\\a\\a");
+    EXPECT_EQ(r.type, "Built");
+    EXPECT_EQ(r.position, 2);
+    EXPECT_EQ(r.message, "Built in function [plus] cannot be re-defined.");
+    EXPECT_TRUE(r.name.empty());
+}
+
+TEST(Intake, TheLambdaCannotBeRedefinedButAnOperatorCan) {
+    loadPrelude();
+    EXPECT_EQ(takeInProgram("x,[\\]\\a\\a").type, "Built");
+    loadPrelude();
+    ASSERT_TRUE(isEmpty(takeInProgram("x,[+]\\a\\b\\a")));
+    EXPECT_EQ(shapeOf(definitionTable().at("+")), "((\\ a) ((\\ b) a))");
+}
+
+TEST(Intake, PartsThatAreNoDefinitionsAreSkippedSilently) {
+    loadPrelude();
+    const std::size_t before = definitionTable().size();
+    ASSERT_TRUE(isEmpty(takeInProgram("K(0)")));
+    const std::size_t entryOnly = definitionTable().size();
+    loadPrelude();
+    ASSERT_TRUE(isEmpty(takeInProgram("K(0),[ab]\\a\\a,foo2\\a\\a,y z,,")));
+    EXPECT_EQ(definitionTable().size(), entryOnly);
+    EXPECT_GT(entryOnly, before);
+}
+
+TEST(Intake, AOnceNameIsWrappedAndRemembered) {
+    loadPrelude();
+    ASSERT_TRUE(isEmpty(takeInProgram("x,cc()\\5")));
+    EXPECT_EQ(shapeOf(definitionTable().at("cc")), "(I 5)");
+    EXPECT_EQ(onceNames().count("cc"), 1u);
+    loadPrelude();
+    ASSERT_TRUE(isEmpty(takeInProgram("x,cc()\\5,cc\\7")));
+    EXPECT_EQ(shapeOf(definitionTable().at("cc")), "7");
+    EXPECT_EQ(onceNames().count("cc"), 0u);
+}
+
+TEST(Intake, BracketFailuresLeaveTheTablesUntouched) {
+    loadPrelude();
+    const std::size_t before = definitionTable().size();
+    ErrorReport r = takeInProgram("(a,b)");
+    EXPECT_EQ(r.type, "Comma");
+    EXPECT_EQ(r.position, 2);
+    EXPECT_EQ(r.message,
+              "Comma[____b]Comma encountered in parenthesization which is not a call list.");
+    EXPECT_EQ(definitionTable().size(), before);
+}
+
+TEST(Intake, ATermWithNoMeaningIsAParseReport) {
+    loadPrelude();
+    ErrorReport r = takeInProgram("((A,B))");
+    EXPECT_EQ(r.type, "Parse");
+    EXPECT_EQ(r.message, "Term [A,] cannot be read.");
+}
+
+TEST(Intake, TheUnderscoreAloneIsAName) {
+    loadPrelude();
+    ASSERT_TRUE(isEmpty(takeInProgram("x,_\\a\\a")));
+    EXPECT_EQ(definitionTable().count("_"), 1u);
+}
+
+TEST(DefinitionTableVersion, RemovingEntriesAdvancesTheVersion) {
+    DefinitionTable table;
+    const auto v0 = table.version();
+    table.insert_or_assign("a", makeAtom("1"));
+    EXPECT_EQ(table.version(), v0);
+    table.erase("a");
+    EXPECT_GT(table.version(), v0);
+    const auto v1 = table.version();
+    table = DefinitionTable();
+    EXPECT_GT(table.version(), v1);
+}
+
+TEST(NameLookup, AFoundNameIsAnsweredAfterItsEntryChanges) {
+    loadPrelude();
+    ASSERT_TRUE(isEmpty(takeInProgram("x,foo\\1")));
+    EXPECT_EQ(atomText(lookUpName("foo").entry->second), "1");
+    definitionTable().insert_or_assign("foo", makeAtom("2"));
+    EXPECT_EQ(atomText(lookUpName("foo").entry->second), "2");
+    definitionTable().erase("foo");
+    EXPECT_EQ(lookUpName("foo").entry, nullptr);
+    EXPECT_NE(lookUpName("plus").builtin, nullptr);
+}
