@@ -1,3 +1,4 @@
+#include "builtins/builtin_table.h"
 #include "front/definition_intake.h"
 
 #include <gtest/gtest.h>
@@ -49,8 +50,6 @@ TEST(DefinitionNamesDeathTest, TheKeyOfAnInvalidNameIsAnInternalFailure) {
 }
 
 // --- The Prelude and the program intake ---------------------------------------------------
-
-#include "builtins/builtin_table.h"
 
 namespace {
 
