@@ -106,7 +106,7 @@ void* toPointer(const NodeRef& value) {
         return reinterpret_cast<void*>(static_cast<std::uintptr_t>(toInt64(value)));
     case ValueKind::string:
         if (!isAtom(value))
-            break;
+            return nullptr; // a data application has no bytes of its own
         return const_cast<char*>(atomBytes(value.get()));
     case ValueKind::block: {
         const char* text = atomBytes(value.get());

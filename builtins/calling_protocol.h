@@ -38,8 +38,9 @@ bool isNonNegative(const NodeRef& value);
 NodeRef magnitudeOf(const NodeRef& value);
 // The low 64 bits of the magnitude, negated in two's complement for a negative value.
 std::int64_t toInt64(const NodeRef& value);
-// A machine address: toInt64 of an integer (0 for an `i` value that is no integer), the first
-// text byte of a string, the first payload byte of a block; other kinds are an internal failure.
+// A machine address: toInt64 of an integer, the first text byte of a string atom, the first
+// payload byte of a block; 0 for an `i` value that is no integer and for a data application;
+// other kinds are an internal failure.
 void* toPointer(const NodeRef& value);
 // A new real atom: a space, then the double's eight bytes, least significant first.
 NodeRef makeReal(double value);

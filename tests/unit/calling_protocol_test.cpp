@@ -102,6 +102,7 @@ TEST(Addresses, ToPointerOfEachKind) {
     EXPECT_EQ(std::memcmp(toPointer(b), "x", 1), 0);
     EXPECT_EQ(toPointer(makeAtom("4096")), reinterpret_cast<void*>(4096));
     EXPECT_EQ(toPointer(cell("K", makeAtom("nonsense"))), nullptr);
+    EXPECT_EQ(toPointer(apply(makeAtom("[a]"), makeAtom("[b]"))), nullptr);
 }
 
 TEST(AddressesDeathTest, ToPointerOfAnotherKindIsAnInternalFailure) {
