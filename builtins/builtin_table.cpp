@@ -11,6 +11,7 @@
 #include "builtins/comparison.h"
 #include "builtins/data_builtins.h"
 #include "builtins/real_numbers.h"
+#include "middle/value_rendering.h"
 
 namespace rill {
 
@@ -64,9 +65,9 @@ constexpr BuiltinRow kRows[] = {
     {"setw", 2, builtin_setw},
     {"setx", 2, builtin_setx},
     // Rendering
-    {"lisp", 1, notYetBuilt},
-    {"type", 1, notYetBuilt},
-    {"tern", 1, notYetBuilt},
+    {"lisp", 1, builtin_lisp},
+    {"type", 1, builtin_type},
+    {"tern", 1, builtin_tern},
     // Run-time loading
     {"load", 1, notYetBuilt},
     // C library: sockets and name resolution

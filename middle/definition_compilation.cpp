@@ -1,0 +1,403 @@
+#include "middle/definition_compilation.h"
+
+#include "core/assertion.h"
+#include "front/definition_intake.h"
+#include "middle/value_rendering.h"
+
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace rill {
+
+namespace {
+
+std::string_view textOf(const Node* atom) {
+    return std::string_view(atomBytes(atom), measureText(atom));
+}
+
+bool isOneByteAtom(const Node* n, char c) {
+    return isAtomNode(n) && atomBytes(n)[0] == c && measureText(n) == 1;
+}
+
+NodeRef oneByteAtom(char c) {
+    return makeAtom(std::string_view(&c, 1));
+}
+
+// The let form ((({ v) e) b) made of new "{" atoms.
+NodeRef letForm(NodeRef v, NodeRef e, NodeRef b) {
+    return apply(makeAtom("{"), std::move(v), std::move(e), std::move(b));
+}
+
+// The application of the two rebuilt parts, or n itself when neither part changed.
+NodeRef rebuilt(Node* n, NodeRef p, NodeRef x) {
+    if (p.get() == functionOf(n) && x.get() == argumentOf(n))
+        return NodeRef(n);
+    return apply(std::move(p), std::move(x));
+}
+
+// Takes the last two results off the list: the one before the last, then the last.
+std::pair<NodeRef, NodeRef> popTwo(std::vector<NodeRef>& results) {
+    NodeRef second = std::move(results.back());
+    results.pop_back();
+    NodeRef first = std::move(results.back());
+    results.pop_back();
+    return {std::move(first), std::move(second)};
+}
+
+NodeRef popOne(std::vector<NodeRef>& results) {
+    NodeRef last = std::move(results.back());
+    results.pop_back();
+    return last;
+}
+
+// The binder of a pair let: an application of two atoms that are both valid names.
+bool isPairBinder(const Node* v) {
+    return !isAtomNode(v) && isAtomNode(functionOf(v)) && isAtomNode(argumentOf(v)) &&
+           isDefinitionName(textOf(functionOf(v))) && isDefinitionName(textOf(argumentOf(v)));
+}
+
+// True when the binder is a valid name whose key is the name.
+bool binderHasKey(const Node* v, std::string_view name) {
+    if (!isAtomNode(v))
+        return false;
+    const std::string_view text = textOf(v);
+    return isDefinitionName(text) && definitionKey(text) == name;
+}
+
+// The structural hash of every node of a term: an atom's by its measured text, an
+// application's from its parts' hashes. Equal structures have equal hashes.
+using TermHashes = std::unordered_map<const Node*, std::uint64_t>;
+
+std::uint64_t mixHash(std::uint64_t h) {
+    h ^= h >> 30;
+    h *= 0xbf58476d1ce4e5b9;
+    h ^= h >> 27;
+    h *= 0x94d049bb133111eb;
+    return h ^ (h >> 31);
+}
+
+std::uint64_t atomHash(const Node* atom) {
+    std::uint64_t h = 0xcbf29ce484222325; // FNV-1a over the text
+    for (const char c : textOf(atom)) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 0x100000001b3;
+    }
+    return mixHash(h);
+}
+
+TermHashes hashTerm(const Node* root) {
+    TermHashes hashes;
+    std::vector<std::pair<const Node*, bool>> work{{root, false}};
+    while (!work.empty()) {
+        auto [n, expanded] = work.back();
+        if (hashes.find(n) != hashes.end()) {
+            work.pop_back();
+            continue;
+        }
+        if (isAtomNode(n)) {
+            hashes.emplace(n, atomHash(n));
+            work.pop_back();
+            continue;
+        }
+        if (!expanded) {
+            work.back().second = true;
+            work.emplace_back(argumentOf(n), false);
+            work.emplace_back(functionOf(n), false);
+            continue;
+        }
+        work.pop_back();
+        const std::uint64_t p = hashes.at(functionOf(n));
+        const std::uint64_t x = hashes.at(argumentOf(n));
+        hashes.emplace(n, mixHash(p * 0x9e3779b97f4a7c15 + x + 0x632be59bd9b4e019));
+    }
+    return hashes;
+}
+
+// The member with the node's structure, or null.
+const NodeRef* findMember(const SharedTerms& terms, const Node* n, std::uint64_t hash) {
+    auto [first, last] = terms.members.equal_range(hash);
+    for (auto it = first; it != last; ++it)
+        if (compareTerms(it->second.get(), n) == 0)
+            return &it->second;
+    return nullptr;
+}
+
+} // namespace
+
+bool isLambdaForm(const Node* n) {
+    return !isAtomNode(n) && !isAtomNode(functionOf(n)) &&
+           isOneByteAtom(functionOf(functionOf(n)), '\\');
+}
+
+bool isLetForm(const Node* n) {
+    if (isAtomNode(n) || isAtomNode(functionOf(n)))
+        return false;
+    const Node* q = functionOf(functionOf(n));
+    return !isAtomNode(q) && isOneByteAtom(functionOf(q), '{');
+}
+
+Node* binderOf(const Node* form) {
+    if (isLambdaForm(form))
+        return argumentOf(functionOf(form));
+    RILL_ASSERT(isLetForm(form));
+    return argumentOf(functionOf(functionOf(form)));
+}
+
+NodeRef expandQuotes(NodeRef term) {
+    struct Frame {
+        Node* node;
+        bool expanded;
+        NodeRef source; // the bracket atom of a quote form's text
+    };
+    std::vector<Frame> frames;
+    frames.push_back({term.get(), false, {}});
+    std::vector<NodeRef> results;
+    while (!frames.empty()) {
+        Frame& f = frames.back();
+        Node* n = f.node;
+        if (isAtomNode(n)) {
+            results.emplace_back(n);
+            frames.pop_back();
+            continue;
+        }
+        if (!f.expanded) {
+            f.expanded = true;
+            if (isAtomNode(functionOf(n)) && firstByteOf(functionOf(n)) == '`') {
+                std::string source = "[";
+                source += renderTerm(NodeRef(argumentOf(n)));
+                source += ']';
+                f.source = makeAtom(std::move(source));
+                frames.push_back({argumentOf(n), false, {}});
+            } else {
+                frames.push_back({argumentOf(n), false, {}});
+                frames.push_back({functionOf(n), false, {}});
+            }
+            continue;
+        }
+        if (!f.source.empty()) {
+            NodeRef value = popOne(results);
+            results.push_back(apply(makeAtom("V"), std::move(f.source), std::move(value)));
+        } else {
+            auto [p, x] = popTwo(results);
+            results.push_back(rebuilt(n, std::move(p), std::move(x)));
+        }
+        frames.pop_back();
+    }
+    RILL_ASSERT(results.size() == 1);
+    return popOne(results);
+}
+
+NodeRef expandPairLets(NodeRef term) {
+    struct Frame {
+        Node* node;
+        bool expanded;
+    };
+    std::vector<Frame> frames{{term.get(), false}};
+    std::vector<NodeRef> results;
+    while (!frames.empty()) {
+        Frame& f = frames.back();
+        Node* n = f.node;
+        if (isAtomNode(n)) {
+            results.emplace_back(n);
+            frames.pop_back();
+            continue;
+        }
+        if (!f.expanded) {
+            f.expanded = true;
+            frames.push_back({argumentOf(n), false});
+            frames.push_back({functionOf(n), false});
+            continue;
+        }
+        frames.pop_back();
+        auto [p, x] = popTwo(results);
+        NodeRef t = rebuilt(n, std::move(p), std::move(x));
+        if (isLetForm(t.get()) && isPairBinder(binderOf(t.get()))) {
+            // q is bound to the pair, then p to its first component and q to its second.
+            Node* pair = binderOf(t.get());
+            NodeRef first(functionOf(pair));
+            NodeRef second(argumentOf(pair));
+            NodeRef value(argumentOf(functionOf(t.get())));
+            NodeRef body(argumentOf(t.get()));
+            const std::string key = definitionKey(textOf(second.get()));
+            NodeRef inner = letForm(second, apply(makeAtom(key), makeAtom("H")), std::move(body));
+            NodeRef middle =
+                letForm(std::move(first), apply(makeAtom(key), makeAtom("K")), std::move(inner));
+            t = letForm(std::move(second), std::move(value), std::move(middle));
+        }
+        results.push_back(std::move(t));
+    }
+    RILL_ASSERT(results.size() == 1);
+    return popOne(results);
+}
+
+NodeRef assignLetters(NodeRef term, std::string_view name, char letter) {
+    enum class Kind : unsigned char { plain, lambda, let };
+    struct Frame {
+        Node* node;
+        bool inScope; // a binder of the name encloses the node
+        bool expanded;
+        Kind kind;
+        bool binds; // the form's own binder has the name
+    };
+    std::vector<Frame> frames{{term.get(), false, false, Kind::plain, false}};
+    std::vector<NodeRef> results;
+    while (!frames.empty()) {
+        Frame& f = frames.back();
+        Node* n = f.node;
+        if (isAtomNode(n)) {
+            if (f.inScope && textOf(n) == name)
+                results.push_back(oneByteAtom(letter));
+            else
+                results.emplace_back(n);
+            frames.pop_back();
+            continue;
+        }
+        if (!f.expanded) {
+            f.expanded = true;
+            const bool inScope = f.inScope;
+            if (isLambdaForm(n)) {
+                f.kind = Kind::lambda;
+                f.binds = binderHasKey(binderOf(n), name);
+                frames.push_back({argumentOf(n), inScope || f.binds, false, Kind::plain, false});
+            } else if (isLetForm(n)) {
+                f.kind = Kind::let;
+                f.binds = binderHasKey(binderOf(n), name);
+                // The body is in the binder's scope; the value only in the enclosing one.
+                frames.push_back({argumentOf(n), inScope || f.binds, false, Kind::plain, false});
+                frames.push_back({argumentOf(functionOf(n)), inScope, false, Kind::plain, false});
+            } else {
+                frames.push_back({argumentOf(n), inScope, false, Kind::plain, false});
+                frames.push_back({functionOf(n), inScope, false, Kind::plain, false});
+            }
+            continue;
+        }
+        const Frame done = f;
+        frames.pop_back();
+        if (done.kind == Kind::plain) {
+            auto [p, x] = popTwo(results);
+            results.push_back(rebuilt(n, std::move(p), std::move(x)));
+            continue;
+        }
+        Node* binder = binderOf(n);
+        if (done.kind == Kind::lambda) {
+            NodeRef body = popOne(results);
+            if (!done.binds && body.get() == argumentOf(n)) {
+                results.emplace_back(n);
+                continue;
+            }
+            NodeRef v = done.binds ? oneByteAtom(letter) : NodeRef(binder);
+            results.push_back(
+                apply(NodeRef(functionOf(functionOf(n))), std::move(v), std::move(body)));
+            continue;
+        }
+        auto [value, body] = popTwo(results);
+        if (!done.binds && value.get() == argumentOf(functionOf(n)) &&
+            body.get() == argumentOf(n)) {
+            results.emplace_back(n);
+            continue;
+        }
+        NodeRef v = done.binds ? oneByteAtom(letter) : NodeRef(binder);
+        results.push_back(apply(NodeRef(functionOf(functionOf(functionOf(n)))), std::move(v),
+                                std::move(value), std::move(body)));
+    }
+    RILL_ASSERT(results.size() == 1);
+    return popOne(results);
+}
+
+std::strong_ordering compareTerms(const Node* a, const Node* b) {
+    // Pairs still to compare, function parts before argument parts; the list is shared by
+    // every comparison and left as it was found.
+    static auto& work = *new std::vector<std::pair<const Node*, const Node*>>;
+    const std::size_t floor = work.size();
+    work.emplace_back(a, b);
+    while (work.size() > floor) {
+        auto [x, y] = work.back();
+        work.pop_back();
+        if (x == y)
+            continue;
+        const bool xAtom = isAtomNode(x);
+        const bool yAtom = isAtomNode(y);
+        if (xAtom != yAtom) {
+            work.resize(floor);
+            return xAtom ? std::strong_ordering::less : std::strong_ordering::greater;
+        }
+        if (xAtom) {
+            const std::string_view s = textOf(x);
+            const std::string_view t = textOf(y);
+            const std::size_t common = s.size() < t.size() ? s.size() : t.size();
+            const int c = common == 0 ? 0 : std::memcmp(s.data(), t.data(), common);
+            std::strong_ordering order = c < 0   ? std::strong_ordering::less
+                                         : c > 0 ? std::strong_ordering::greater
+                                                 : s.size() <=> t.size();
+            if (order != 0) {
+                work.resize(floor);
+                return order;
+            }
+            continue;
+        }
+        work.emplace_back(argumentOf(x), argumentOf(y));
+        work.emplace_back(functionOf(x), functionOf(y));
+    }
+    return std::strong_ordering::equal;
+}
+
+SharedTerms& sharedTerms() {
+    static SharedTerms& terms = *new SharedTerms; // never destroyed
+    return terms;
+}
+
+NodeRef findSharedTerm(const NodeRef& term) {
+    const TermHashes hashes = hashTerm(term.get());
+    const NodeRef* found = findMember(sharedTerms(), term.get(), hashes.at(term.get()));
+    return found == nullptr ? NodeRef() : *found;
+}
+
+NodeRef shareTerms(NodeRef& slot) {
+    SharedTerms& terms = sharedTerms();
+    const TermHashes hashes = hashTerm(slot.get());
+    // Stage 0 looks the node up; stage 1 has its function part shared, stage 2 both parts.
+    struct Frame {
+        Node* node;
+        int stage;
+    };
+    std::vector<Frame> frames{{slot.get(), 0}};
+    std::vector<NodeRef> results;
+    while (!frames.empty()) {
+        Frame& f = frames.back();
+        Node* n = f.node;
+        if (f.stage == 0) {
+            const std::uint64_t hash = hashes.at(n);
+            if (const NodeRef* found = findMember(terms, n, hash)) {
+                results.push_back(*found);
+                frames.pop_back();
+            } else if (isAtomNode(n)) {
+                terms.members.emplace(hash, NodeRef(n));
+                results.emplace_back(n);
+                frames.pop_back();
+            } else {
+                f.stage = 1;
+                frames.push_back({functionOf(n), 0});
+            }
+            continue;
+        }
+        if (f.stage == 1) {
+            f.stage = 2;
+            frames.push_back({argumentOf(n), 0});
+            continue;
+        }
+        frames.pop_back();
+        auto [p, x] = popTwo(results);
+        NodeRef t = rebuilt(n, std::move(p), std::move(x));
+        // No proper part of a term equals it, so sharing its parts cannot have inserted it;
+        // the rebuilt term has the structure, and so the hash, of the node it stands for.
+        terms.members.emplace(hashes.at(n), t);
+        results.push_back(std::move(t));
+    }
+    RILL_ASSERT(results.size() == 1);
+    slot = results.back();
+    return popOne(results);
+}
+
+} // namespace rill

@@ -1,0 +1,64 @@
+// Definition compilation: the rewritings that turn parsed definitions into runnable
+// templates (quote expansion, pair-let expansion, the letter form of local names), the
+// order of terms by structure, and the process-wide set of shared terms.
+//
+// A template is a chain of at most ten lambda forms ((\ p) ((\ q) ... B)) whose binders,
+// like those of every inner lambda form ((\ v) B') and let form ((({ v) E) B'), are the
+// one-byte letters "a".."z". The value E of a let form lies outside the scope of its v.
+#pragma once
+
+#include "core/node_store.h"
+
+#include <compare>
+#include <cstdint>
+#include <string_view>
+#include <unordered_map>
+
+namespace rill {
+
+// --- Binder forms -----------------------------------------------------------------------------
+
+// ((\ v) B): two function parts down is the atom "\".
+bool isLambdaForm(const Node* n);
+// ((({ v) E) B): three function parts down is the atom "{".
+bool isLetForm(const Node* n);
+// The binder v of a lambda form or of a let form.
+Node* binderOf(const Node* form);
+
+// --- Rewritings -------------------------------------------------------------------------------
+
+// Every quote form (` x) becomes the pair ((V S) x'), S the bracket atom of the rendering of
+// x as written and x' its own expansion. Unchanged parts stay the same nodes.
+NodeRef expandQuotes(NodeRef term);
+// Every let form whose binder is a pair of names (p q) becomes three lets, bottom-up:
+// ((({ q) Y) ((({ p) (Q K)) ((({ q) (Q H)) Z))), Q the key of q. Deeper patterns stay.
+NodeRef expandPairLets(NodeRef term);
+// The term in which the local name n (a key) carries the letter c: every binder whose key is
+// n becomes c, and so does every atom n in the scope of such a binder (a lambda's body, a
+// let's body but not its value). Unchanged parts stay the same nodes.
+NodeRef assignLetters(NodeRef term, std::string_view name, char letter);
+
+// --- Sharing ------------------------------------------------------------------------------
+
+// The order of terms by structure: the same node is equal; an atom comes before an
+// application; atoms by their measured texts as unsigned bytes, shorter first on a common
+// prefix; applications by their function parts, then their argument parts. (It takes nodes:
+// the order of `cmpr`, which measures atom texts its own way, has the handle signature.)
+std::strong_ordering compareTerms(const Node* a, const Node* b);
+
+// At most one term of each structure. Members are filed under a hash of their structure, and
+// a lookup compares the structures it finds there with compareTerms.
+struct SharedTerms {
+    std::unordered_multimap<std::uint64_t, NodeRef> members;
+};
+// The process-wide set, made on first use and never destroyed.
+SharedTerms& sharedTerms();
+// The member structurally equal to the term, or an empty handle.
+NodeRef findSharedTerm(const NodeRef& term);
+
+// The shared representative of the term in the slot, which is updated to it: an equal member
+// if there is one, else the term with its parts shared, inserted (rebuilt only where a part
+// was replaced).
+NodeRef shareTerms(NodeRef& slot);
+
+} // namespace rill
