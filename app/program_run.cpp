@@ -6,6 +6,7 @@
 #include "core/reducer.h"
 #include "front/definition_intake.h"
 #include "front/source_text.h"
+#include "middle/program_checks.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -72,6 +73,8 @@ int runProgram(int argc, char** argv) {
     const CodeText raw = readProgramFile(path);
     loadPrelude();
     if (ErrorReport r = takeInProgram(raw); !isEmpty(r))
+        return reportFailure(r);
+    if (ErrorReport r = checkProgram(); !isEmpty(r))
         return reportFailure(r);
 
     // The entry is applied to the address of the argument vector from the first program

@@ -1,0 +1,45 @@
+// Program checks: the pass between intake and run that turns the definition table into a
+// runnable program or rejects it with one report. It installs the layout table "_",
+// expands quotes and pair lets, checks binders ("Funky"), checks that every name the entry
+// and the Prelude can reach is defined ("Alive"), drops the definitions that cannot work,
+// gives local names their letters ("Place"), bounds the parameters ("Arity"), shares equal
+// subterms, checks for unbound letters ("Local") and classifies every definition.
+#pragma once
+
+#include "core/error_report.h"
+#include "core/node_store.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rill {
+
+// A set of names in a sorted, duplicate-free list: bytewise, a shorter name first on a
+// common prefix.
+using NameList = std::vector<std::string>;
+
+// The names a term references and does not bind: a lambda form's binder is bound in its body,
+// a let form's binder in its body only (not in its value). An atom is a name reference when
+// its text is a definition key other than the backslash and "{".
+NameList freeNames(const NodeRef& term);
+
+// The first lambda or let form, in search order, whose binder is not a valid definition name
+// (an application counts as the empty name); an empty atom when every binder is valid.
+NodeRef findFunkyBinder(const NodeRef& term);
+
+// The structure text with the field "[" name "[" width "]]" placed at the offset in the
+// unnamed gap that covers it, the rest of the gap kept before and after it. A field that no
+// gap covers is an internal failure.
+std::string insertField(std::string_view structure, std::size_t width, std::size_t offset,
+                        std::string_view field);
+
+// The text of the layout table of this platform's C structures, as stored under "_".
+std::string layoutTableText();
+
+// Checks and rewrites the process-wide definition table in place; "Empty" when the program
+// may run, else the first failure (no position).
+ErrorReport checkProgram();
+
+} // namespace rill
