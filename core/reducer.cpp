@@ -248,12 +248,55 @@ NodeRef substituteLetters(NodeRef body, Node* const* values, std::uint32_t mask)
 
 // --- The steps of the machine ---------------------------------------------------------------
 
-// (B Q X) v => Q (X v)
+// True when two terms have the same structure and atom texts.
+bool haveSameStructure(Node* a, Node* b) {
+    std::vector<std::pair<Node*, Node*>> work{{a, b}};
+    while (!work.empty()) {
+        auto [x, y] = work.back();
+        work.pop_back();
+        if (x == y)
+            continue;
+        if (isAtomNode(x) != isAtomNode(y))
+            return false;
+        if (isAtomNode(x)) {
+            if (std::string_view(atomBytes(x), measureText(x)) !=
+                std::string_view(atomBytes(y), measureText(y)))
+                return false;
+            continue;
+        }
+        work.emplace_back(functionOf(x), functionOf(y));
+        work.emplace_back(argumentOf(x), argumentOf(y));
+    }
+    return true;
+}
+
+// True while "T" has the Prelude's definition T a b = b a, so that an argument frame may hand
+// its argument to the value at once: ((T y) v) would contract to (v y) in the next step.
+bool isPreludeT() {
+    static auto& seen = *new NodeRef;
+    static bool answer = false;
+    const NameLookup name = lookUpName("T");
+    if (name.entry == nullptr)
+        return false;
+    if (seen.empty() || seen.get() != name.entry->second.get()) {
+        seen = name.entry->second;
+        const auto prelude = preludeDefinitions().find("T");
+        answer = prelude != preludeDefinitions().end() &&
+                 haveSameStructure(seen.get(), prelude->second.get());
+    }
+    return answer;
+}
+
+// (B Q X) v => Q (X v); with an argument frame X = (T y) and the Prelude's T, that is Q (v y).
 NodeRef plugValue(NodeRef k, NodeRef a) {
     RILL_ASSERT(isApplication(k) && isApplication(functionPart(k)));
     auto [bq, x] = takeParts(std::move(k));
     auto [b, q] = takeParts(std::move(bq));
     RILL_ASSERT(firstByte(b) == 'B');
+    if (isApplication(x) && isAtomText(functionOf(x.get()), 'T') && isPreludeT()) {
+        auto [t, y] = takeParts(std::move(x));
+        return apply(std::move(q), apply(std::move(a), std::move(y)));
+    }
     return apply(std::move(q), apply(std::move(x), std::move(a)));
 }
 

@@ -172,6 +172,12 @@ void loadPrelude() {
         RILL_ASSERT(isAtom(name));
         definitionTable().insert_or_assign(definitionKey(atomText(name)), argumentPart(tree));
     }
+    preludeDefinitions() = definitionTable();
+}
+
+DefinitionTable& preludeDefinitions() {
+    static DefinitionTable& prelude = *new DefinitionTable;
+    return prelude;
 }
 
 ErrorReport takeInProgram(const CodeText& raw) {

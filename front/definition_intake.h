@@ -94,6 +94,8 @@ extern const std::string_view kPreludeText;
 void resetTables();
 // Resets the tables and takes in the Prelude.
 void loadPrelude();
+// The definitions as the Prelude left them, before any program changed them.
+DefinitionTable& preludeDefinitions();
 // Takes in a raw program text: the bracket checks, a placeholder for every built-in, the
 // entry under the empty key and the program's definitions. "Empty" when all went well.
 ErrorReport takeInProgram(const CodeText& raw);

@@ -79,6 +79,13 @@ TEST_F(Reducer, AnArgumentFrameHandsALazyHeadItsArguments) {
     EXPECT_EQ(reduced("V 1 2 H"), "2");
 }
 
+TEST_F(Reducer, ArgumentFramesFollowARedefinedT) {
+    load("K(0),T\\a\\b\\a");
+    EXPECT_EQ(reduced("(I K) 4 5"), "5"); // each frame now answers its own argument
+    load("K(0),T\\p\\q\\q(p)");
+    EXPECT_EQ(reduced("(I K) 4 5"), "4"); // the same definition written another way
+}
+
 TEST_F(Reducer, ANumberUnfoldsIntoItsFirstPartAndRemainder) {
     EXPECT_EQ(reduced("6 x"), "(V H 3)");
     EXPECT_EQ(reduced("05 x"), "(V K 01)");
