@@ -20,7 +20,8 @@ namespace rill {
 namespace {
 
 constexpr unsigned kLargestCode = 676;
-constexpr unsigned kFirstCharacterCode = 145; // table position i has code(i + 145)
+constexpr unsigned kFirstCharacterCode = 145;                // table position i has code(i + 145)
+constexpr std::int64_t kFarPosition = std::int64_t{1} << 62; // beyond every size
 
 // One run of the character table: consecutive positions of one colour class.
 struct TableRun {
@@ -319,12 +320,22 @@ BitString realBitString(const NodeRef& real) {
 
 // --- Positions ----------------------------------------------------------------------------------
 
+// The value of a position argument (an integer value): a magnitude beyond 18 digits, larger
+// than any size, reads as a far-off position of its sign, so that it fails every range test.
+std::int64_t positionValue(const NodeRef& n) {
+    NumberReading reading;
+    RILL_ASSERT(readNumber(n, reading));
+    if (reading.value.magnitude.limbs.size() > 2)
+        return reading.value.negative ? -kFarPosition : kFarPosition;
+    return toInt64(n);
+}
+
 // Reads a position argument: an integer, counted from the end when negative. False when the
 // argument is no integer or the position is outside 0 .. size - 1.
 bool readPosition(const NodeRef& n, std::size_t size, std::size_t& position) {
     if (!isInteger(n))
         return false;
-    std::int64_t p = toInt64(n);
+    std::int64_t p = positionValue(n);
     if (p < 0)
         p += static_cast<std::int64_t>(size);
     if (p < 0 || static_cast<std::uint64_t>(p) >= size)
@@ -918,14 +929,17 @@ NodeRef builtin_trim(NodeRef call) {
     const ValueKind kind = valueKind(x);
     if ((kind != ValueKind::block && kind != ValueKind::string) || !isInteger(i) || !isInteger(j))
         return makeFailure();
-    std::int64_t from = toInt64(i);
-    std::int64_t to = toInt64(j);
-    if (from == to)
+    NumberReading first;
+    NumberReading second;
+    RILL_ASSERT(readNumber(i, first) && readNumber(j, second));
+    if (isEqual(first.value, second.value))
         return makeAtom(kind == ValueKind::block ? "()" : "[]");
     std::string storage;
     const std::string_view bytes =
         kind == ValueKind::block ? blockPayload(x) : innerText(stringText(x, storage));
     const auto size = static_cast<std::int64_t>(bytes.size());
+    std::int64_t from = positionValue(i);
+    std::int64_t to = positionValue(j);
     if (from < 0)
         from += size;
     if (to < 0)

@@ -448,6 +448,11 @@ TEST(Look, ABlockGivesUnsignedBytesCountedFromEitherEnd) {
     EXPECT_EQ(run(builtin_look, block("abc"), a("x")), "Z");
 }
 
+TEST(Look, APositionBeyondSixtyFourBitsIsOutOfRange) {
+    EXPECT_EQ(run(builtin_look, block("abc"), a("18446744073709551616")), "Z");
+    EXPECT_EQ(run(builtin_look, block("abc"), a("018446744073709551615")), "Z");
+}
+
 TEST(Look, AStringCountsEscapeGroupsAsThreeBytes) {
     EXPECT_EQ(run(builtin_look, a("[a[q]b]"), a("1")), "91");
     EXPECT_EQ(run(builtin_look, a("[a[q]b]"), a("2")), "113");
@@ -479,6 +484,13 @@ TEST(Trim, PositionsCountFromEitherEnd) {
     EXPECT_EQ(run(builtin_trim, block("abcde"), a("03"), a("01")), blockText("cd"));
     EXPECT_EQ(run(builtin_trim, block("abcde"), a("0"), a("5")), blockText("abcde"));
     EXPECT_EQ(run(builtin_trim, a("[abcde]"), a("02"), a("5")), "[de]");
+}
+
+TEST(Trim, HugePositionsAreComparedWhole) {
+    EXPECT_EQ(run(builtin_trim, block("abc"), a("18446744073709551616"), a("18446744073709551616")),
+              "()");
+    EXPECT_EQ(run(builtin_trim, block("abc"), a("0"), a("18446744073709551616")), "Z");
+    EXPECT_EQ(run(builtin_trim, block("abc"), a("018446744073709551616"), a("2")), "Z");
 }
 
 TEST(Trim, OutOfRangeOrReversedPositionsAreZ) {
