@@ -1,5 +1,6 @@
 #include "front/expression_parser.h"
 #include "front/source_text.h"
+#include "term_notation.h"
 
 #include <string>
 #include <utility>
@@ -11,21 +12,7 @@ using namespace rill;
 
 namespace {
 
-// A tree in node notation: (p x y) is ((p x) y), atoms bare (the newline atom as a newline).
-std::string show(const NodeRef& n) {
-    if (isAtom(n))
-        return std::string(atomText(n));
-    std::vector<NodeRef> arguments;
-    NodeRef head = n;
-    while (isApplication(head)) {
-        arguments.push_back(argumentPart(head));
-        head = functionPart(head);
-    }
-    std::string out = "(" + show(head);
-    for (auto it = arguments.rbegin(); it != arguments.rend(); ++it)
-        out += " " + show(*it);
-    return out + ")";
-}
+using rill::testing::show;
 
 std::string parsed(const CodeText& text) {
     return show(parseExpression(text));

@@ -3,6 +3,7 @@
 #include "front/definition_intake.h"
 #include "front/expression_parser.h"
 #include "front/source_text.h"
+#include "term_notation.h"
 
 #include <string>
 #include <vector>
@@ -13,21 +14,7 @@ using namespace rill;
 
 namespace {
 
-// A term in node notation: (p x y) is ((p x) y), atoms bare.
-std::string show(const NodeRef& n) {
-    if (isAtom(n))
-        return std::string(atomText(n));
-    std::vector<NodeRef> arguments;
-    NodeRef head = n;
-    while (isApplication(head)) {
-        arguments.push_back(argumentPart(head));
-        head = functionPart(head);
-    }
-    std::string out = "(" + show(head);
-    for (auto it = arguments.rbegin(); it != arguments.rend(); ++it)
-        out += " " + show(*it);
-    return out + ")";
-}
+using rill::testing::show;
 
 class Reducer : public ::testing::Test {
 protected:
