@@ -1,6 +1,14 @@
 #include "builtins/c_bridge.h"
 
+#include "builtins/c_char_classes.h"
+#include "builtins/c_directories.h"
+#include "builtins/c_math.h"
+#include "builtins/c_memory.h"
+#include "builtins/c_process.h"
+#include "builtins/c_sockets.h"
 #include "builtins/c_streams.h"
+#include "builtins/c_strings.h"
+#include "builtins/c_time.h"
 #include "builtins/calling_protocol.h"
 #include "builtins/real_numbers.h"
 #include "core/assertion.h"
@@ -23,7 +31,9 @@ std::string_view headName(const NodeRef& call) {
 const std::map<std::string_view, const BridgeRow*>& bridgeRows() {
     static const auto& rows = *new std::map<std::string_view, const BridgeRow*>([] {
         std::map<std::string_view, const BridgeRow*> all;
-        for (std::span<const BridgeRow> family : {streamRows()})
+        for (std::span<const BridgeRow> family :
+             {socketRows(), streamRows(), memoryRows(), stringRows(), timeRows(), directoryRows(),
+              charClassRows(), mathRows(), processRows()})
             for (const BridgeRow& row : family)
                 all.emplace(row.name, &row);
         return all;
@@ -40,6 +50,7 @@ NodeRef resultValue(char kind, const CResult& r) {
     case 'R': return makeReal(r.real);
     case 'I': return makeNothing();
     case 'B': return makeTruth(r.bits != 0);
+    case '-': RILL_ASSERT(false); return makeFailure(); // the call does not come back
     default: RILL_ASSERT(false); return makeFailure();
     }
 }
@@ -69,6 +80,7 @@ BridgeArgs::BridgeArgs(NodeRef call, std::string_view kinds) {
                   (kind == ValueKind::integer && isInteger(a));
             if (ok_)
                 pointers_[k] = toPointer(a);
+            ok_ = ok_ && pointers_[k] != nullptr; // the address 0 holds no string
             break;
         }
         case 'R':

@@ -1,7 +1,11 @@
-// The C library's mathematics: integer absolute values here; the real functions follow.
+// The C library's mathematics: integer absolute values, and the wrappers of the real
+// functions, which take and give reals only (an integer is not converted).
 #pragma once
 
+#include "builtins/c_bridge.h"
 #include "core/node_store.h"
+
+#include <span>
 
 namespace rill {
 
@@ -10,5 +14,8 @@ namespace rill {
 NodeRef builtin_abs(NodeRef call);
 // labs x: the same on the platform's long (64 bits here).
 NodeRef builtin_labs(NodeRef call);
+
+// The bridge rows of the real functions.
+std::span<const BridgeRow> mathRows();
 
 } // namespace rill

@@ -1,9 +1,47 @@
 #include "builtins/c_process.h"
 
+#include "builtins/calling_protocol.h"
+#include "core/assertion.h"
+
 #include <cerrno>
+#include <csignal>
+#include <cstdint>
 #include <cstdlib>
 
 namespace rill {
+
+namespace {
+
+// The process wrappers, one row each: name, argument kinds, result kind, call. exit ends the
+// process with the low 32 bits of its argument as the status and never gives a result.
+const BridgeRow kProcessRows[] = {
+    {"exit", "N", '-',
+     [](const BridgeArgs& a) -> CResult {
+         std::exit(static_cast<int>(static_cast<std::uint32_t>(a.n(1))));
+     }},
+    {"raise", "N", 'N',
+     [](const BridgeArgs& a) -> CResult { return std::raise(static_cast<int>(a.n(1))); }},
+    {"srand", "N", 'I',
+     [](const BridgeArgs& a) -> CResult {
+         std::srand(static_cast<unsigned>(a.n(1)));
+         return {};
+     }},
+};
+
+} // namespace
+
+std::span<const BridgeRow> processRows() {
+    return kProcessRows;
+}
+
+NodeRef builtin_assert(NodeRef call) {
+    auto [t] = takeArguments<1>(std::move(call));
+    if (firstByte(t) == 'K')
+        return makeNothing();
+    if (firstByte(t) == 'H')
+        assertionFailed(__FILE__, __LINE__);
+    return makeFailure();
+}
 
 NodeRef builtin_abort(NodeRef call) {
     (void)call;

@@ -1,8 +1,11 @@
-// The C library's process interface: ending the process, the error number and its named
-// values, and the pseudo-random generator.
+// The C library's process interface: ending the process, signals, the error number and its
+// named values, the pseudo-random generator, and the program's own assertion.
 #pragma once
 
+#include "builtins/c_bridge.h"
 #include "core/node_store.h"
+
+#include <span>
 
 namespace rill {
 
@@ -10,6 +13,12 @@ NodeRef builtin_abort(NodeRef call);    // ends the process through the C librar
 NodeRef builtin_errno(NodeRef call);    // the C library's current error number
 NodeRef builtin_rand(NodeRef call);     // the C library's next pseudo-random number
 NodeRef builtin_rand_max(NodeRef call); // the largest number rand gives
+// assert t: "I" for a true value ("K..."); a false one ("H...") fails the interpreter's own
+// assertion, which names this source file and line and aborts; anything else gives "Z".
+NodeRef builtin_assert(NodeRef call);
+
+// The bridge rows of exit, raise and srand.
+std::span<const BridgeRow> processRows();
 
 // The platform's error numbers, by name.
 NodeRef builtin_eacces(NodeRef call);

@@ -2,6 +2,9 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
 
 namespace rill {
 
@@ -11,20 +14,108 @@ NodeRef makeAddress(const void* address) {
     return makeInteger(static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(address)));
 }
 
+int asInt(const BridgeArgs& a, int k) {
+    return static_cast<int>(a.n(k));
+}
+std::size_t size(const BridgeArgs& a, int k) {
+    return static_cast<std::size_t>(a.n(k));
+}
+
+// tmpnam buffer: a name in the temporary directory that no file has; into the buffer when
+// there is one, else into a buffer of its own. The name comes from mkstemp, whose file is
+// removed again at once, so the link stays free of the warning the C library ties to tmpnam.
+char* temporaryName(char* buffer) {
+    static char own[L_tmpnam];
+    char made[] = "/tmp/rillXXXXXX";
+    static_assert(sizeof made <= L_tmpnam);
+    const int descriptor = ::mkstemp(made);
+    if (descriptor < 0)
+        return nullptr;
+    ::close(descriptor);
+    ::unlink(made);
+    char* out = buffer != nullptr ? buffer : own;
+    std::memcpy(out, made, sizeof made);
+    return out;
+}
+
 // The stream wrappers, one row each: name, argument kinds, result kind, call.
 const BridgeRow kStreamRows[] = {
+    {"fopen", "SS", 'P', [](const BridgeArgs& a) -> CResult { return std::fopen(a.s(1), a.s(2)); }},
+    {"fdopen", "NS", 'P',
+     [](const BridgeArgs& a) -> CResult { return ::fdopen(asInt(a, 1), a.s(2)); }},
+    {"fclose", "P", 'N', [](const BridgeArgs& a) -> CResult { return std::fclose(a.file(1)); }},
     {"fflush", "P", 'N', [](const BridgeArgs& a) -> CResult { return std::fflush(a.file(1)); }},
-    {"fputc", "NP", 'N',
+    {"feof", "P", 'N', [](const BridgeArgs& a) -> CResult { return std::feof(a.file(1)); }},
+    {"ferror", "P", 'N', [](const BridgeArgs& a) -> CResult { return std::ferror(a.file(1)); }},
+    {"clearerr", "P", 'I',
      [](const BridgeArgs& a) -> CResult {
-         return std::fputc(static_cast<int>(a.n(1)), a.file(2));
+         std::clearerr(a.file(1));
+         return {};
+     }},
+    {"fgetc", "P", 'N', [](const BridgeArgs& a) -> CResult { return std::fgetc(a.file(1)); }},
+    {"getc", "P", 'N', [](const BridgeArgs& a) -> CResult { return std::getc(a.file(1)); }},
+    {"fgets", "PNP", 'P',
+     [](const BridgeArgs& a) -> CResult {
+         return std::fgets(static_cast<char*>(a.p(1)), asInt(a, 2), a.file(3));
+     }},
+    {"fputc", "NP", 'N',
+     [](const BridgeArgs& a) -> CResult { return std::fputc(asInt(a, 1), a.file(2)); }},
+    {"putc", "NP", 'N',
+     [](const BridgeArgs& a) -> CResult { return std::putc(asInt(a, 1), a.file(2)); }},
+    {"fputs", "PP", 'N',
+     [](const BridgeArgs& a) -> CResult {
+         return std::fputs(static_cast<const char*>(a.p(1)), a.file(2));
+     }},
+    {"ungetc", "NP", 'N',
+     [](const BridgeArgs& a) -> CResult { return std::ungetc(asInt(a, 1), a.file(2)); }},
+    {"fread", "PNNP", 'U',
+     [](const BridgeArgs& a) -> CResult {
+         return std::fread(a.p(1), size(a, 2), size(a, 3), a.file(4));
      }},
     {"fwrite", "SNNP", 'N',
      [](const BridgeArgs& a) -> CResult {
-         return std::fwrite(a.s(1), static_cast<std::size_t>(a.n(2)),
-                            static_cast<std::size_t>(a.n(3)), a.file(4));
+         return std::fwrite(a.s(1), size(a, 2), size(a, 3), a.file(4));
      }},
-    {"putchar", "N", 'N',
-     [](const BridgeArgs& a) -> CResult { return std::putchar(static_cast<int>(a.n(1))); }},
+    {"fseek", "PNN", 'N',
+     [](const BridgeArgs& a) -> CResult {
+         return std::fseek(a.file(1), static_cast<long>(a.n(2)), asInt(a, 3));
+     }},
+    {"ftell", "P", 'N', [](const BridgeArgs& a) -> CResult { return std::ftell(a.file(1)); }},
+    {"rewind", "P", 'I',
+     [](const BridgeArgs& a) -> CResult {
+         std::rewind(a.file(1));
+         return {};
+     }},
+    {"fgetpos", "PP", 'N',
+     [](const BridgeArgs& a) -> CResult {
+         return std::fgetpos(a.file(1), static_cast<std::fpos_t*>(a.p(2)));
+     }},
+    {"fsetpos", "PP", 'N',
+     [](const BridgeArgs& a) -> CResult {
+         return std::fsetpos(a.file(1), static_cast<const std::fpos_t*>(a.p(2)));
+     }},
+    {"fileno", "P", 'N', [](const BridgeArgs& a) -> CResult { return ::fileno(a.file(1)); }},
+    {"setbuf", "PP", 'I',
+     [](const BridgeArgs& a) -> CResult {
+         std::setbuf(a.file(1), static_cast<char*>(a.p(2)));
+         return {};
+     }},
+    {"putchar", "N", 'N', [](const BridgeArgs& a) -> CResult { return std::putchar(asInt(a, 1)); }},
+    {"puts", "S", 'N', [](const BridgeArgs& a) -> CResult { return std::puts(a.s(1)); }},
+    {"perror", "S", 'I',
+     [](const BridgeArgs& a) -> CResult {
+         std::perror(a.s(1));
+         return {};
+     }},
+    {"remove", "S", 'N', [](const BridgeArgs& a) -> CResult { return std::remove(a.s(1)); }},
+    {"rename", "SS", 'N',
+     [](const BridgeArgs& a) -> CResult { return std::rename(a.s(1), a.s(2)); }},
+    {"tmpnam", "P", 'P',
+     [](const BridgeArgs& a) -> CResult { return temporaryName(static_cast<char*>(a.p(1))); }},
+    {"read", "NPN", 'N',
+     [](const BridgeArgs& a) -> CResult { return ::read(asInt(a, 1), a.p(2), size(a, 3)); }},
+    {"write", "NSN", 'N',
+     [](const BridgeArgs& a) -> CResult { return ::write(asInt(a, 1), a.s(2), size(a, 3)); }},
 };
 
 } // namespace

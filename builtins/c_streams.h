@@ -1,5 +1,5 @@
-// The C library's streams and files: the standard streams, single-byte input and temporary
-// files here; the stream wrappers follow.
+// The C library's streams and files: the standard streams, single-byte input, temporary
+// files, and the stream, file and descriptor wrappers.
 #pragma once
 
 #include "builtins/c_bridge.h"

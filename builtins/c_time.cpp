@@ -4,6 +4,44 @@
 
 namespace rill {
 
+namespace {
+
+std::time_t* timeAt(const BridgeArgs& a, int k) {
+    return static_cast<std::time_t*>(a.p(k));
+}
+std::tm* recordAt(const BridgeArgs& a, int k) {
+    return static_cast<std::tm*>(a.p(k));
+}
+
+// The time wrappers, one row each: name, argument kinds, result kind, call. The broken-down
+// records and texts that gmtime, localtime, asctime and ctime return are the C library's own.
+const BridgeRow kTimeRows[] = {
+    {"time", "P", 'N', [](const BridgeArgs& a) -> CResult { return std::time(timeAt(a, 1)); }},
+    {"difftime", "NN", 'R',
+     [](const BridgeArgs& a) -> CResult {
+         return std::difftime(static_cast<std::time_t>(a.n(1)), static_cast<std::time_t>(a.n(2)));
+     }},
+    {"mktime", "P", 'N',
+     [](const BridgeArgs& a) -> CResult { return std::mktime(recordAt(a, 1)); }},
+    {"gmtime", "P", 'P', [](const BridgeArgs& a) -> CResult { return std::gmtime(timeAt(a, 1)); }},
+    {"localtime", "P", 'P',
+     [](const BridgeArgs& a) -> CResult { return std::localtime(timeAt(a, 1)); }},
+    {"asctime", "P", 'P',
+     [](const BridgeArgs& a) -> CResult { return std::asctime(recordAt(a, 1)); }},
+    {"ctime", "P", 'P', [](const BridgeArgs& a) -> CResult { return std::ctime(timeAt(a, 1)); }},
+    {"strftime", "PNSP", 'U',
+     [](const BridgeArgs& a) -> CResult {
+         return std::strftime(static_cast<char*>(a.p(1)), static_cast<std::size_t>(a.n(2)), a.s(3),
+                              recordAt(a, 4));
+     }},
+};
+
+} // namespace
+
+std::span<const BridgeRow> timeRows() {
+    return kTimeRows;
+}
+
 NodeRef builtin_time_t(NodeRef) {
     return makeInteger(sizeof(std::time_t));
 }

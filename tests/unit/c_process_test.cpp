@@ -39,3 +39,25 @@ TEST(ProcessState, RandFollowsTheCLibrarysGenerator) {
 TEST(ProcessStateDeathTest, AbortEndsTheProcess) {
     EXPECT_DEATH(run(builtin_abort), "");
 }
+
+TEST(ProcessAssert, ATrueValueGivesIAndOthersZ) {
+    EXPECT_EQ(atomText(builtin_assert(apply(makeAtom("assert"), makeAtom("K")))), "I");
+    EXPECT_EQ(atomText(builtin_assert(apply(makeAtom("assert"), makeAtom("5")))), "Z");
+    EXPECT_EQ(
+        atomText(builtin_assert(apply(makeAtom("assert"), apply(makeAtom("H"), makeAtom("I"))))),
+        "Z");
+}
+
+TEST(ProcessAssertDeathTest, AFalseValueFailsNamingThisSourceFile) {
+    EXPECT_DEATH(builtin_assert(apply(makeAtom("assert"), makeAtom("H"))),
+                 "ASSERTION FAILED:builtins/c_process.cpp:[0-9]+");
+}
+
+TEST(ProcessExitDeathTest, ExitEndsWithTheLowBitsOfItsArgument) {
+    EXPECT_EXIT(callBridge(apply(makeAtom("exit"), makeInteger(0x100000007))),
+                testing::ExitedWithCode(7), "");
+}
+
+TEST(ProcessExit, ANonIntegerGivesZAndTheRunGoesOn) {
+    EXPECT_EQ(atomText(callBridge(apply(makeAtom("exit"), makeAtom("[1]")))), "Z");
+}
