@@ -288,10 +288,14 @@ NodeRef operateOnBytes(Operation op, const NodeRef& x, ValueKind kx, const NodeR
 }
 
 // The same-kind rows for strings and blocks: only plus joins them.
-NodeRef operateSameBytes(Operation op, const NodeRef& x, const NodeRef& y, ValueKind kind) {
+NodeRef operateSameBytes(Operation op, NodeRef& x, const NodeRef& y, ValueKind kind) {
     std::string_view bx, by;
     if (op != Operation::plus || !bytesOf(x, kind, bx) || !bytesOf(y, kind, by))
         return makeFailure();
+    // A string that nothing else holds grows where it is, so a loop that appends to one
+    // string takes linear time.
+    if (kind == ValueKind::string && appendToStringInPlace(x, by))
+        return std::move(x);
     std::string joined(bx);
     joined.append(by);
     return makeBytes(kind, std::move(joined));

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <malloc.h>
 #include <vector>
 
 namespace rill {
@@ -288,6 +289,33 @@ NodeRef apply(NodeRef p, NodeRef x, NodeRef y) {
 
 NodeRef apply(NodeRef p, NodeRef x, NodeRef y, NodeRef z) {
     return apply(apply(std::move(p), std::move(x), std::move(y)), std::move(z));
+}
+
+bool appendToStringInPlace(NodeRef& string, std::string_view bytes) {
+    Node* n = string.get();
+    if (countOf(n) != 1 || !isAtomNode(n) || atomBytes(n)[0] != '[')
+        return false;
+    const std::size_t length = measureText(n);
+    if (sizeof(Node) + length + 1 <= kLargestPooled)
+        return false; // a pooled block: copying a short string is cheap anyway
+    const std::size_t grown = length + bytes.size();
+    const std::size_t needed = sizeof(Node) + grown + 1;
+    if (needed > malloc_usable_size(n)) {
+        // Room for half as much again, so that a string built byte by byte is copied a
+        // logarithmic number of times.
+        void* moved = std::realloc(n, needed + needed / 2);
+        if (moved == nullptr)
+            failOutOfMemory();
+        n = static_cast<Node*>(moved);
+    }
+    char* text = reinterpret_cast<char*>(n + 1);
+    std::memcpy(text + length - 1, bytes.data(), bytes.size());
+    text[grown - 1] = ']';
+    text[grown] = '\0';
+    writeSpan(n, grown < kSpanLimit ? grown : 0);
+    string.detach();
+    string = NodeRef::adopt(n);
+    return true;
 }
 
 // --- Reading nodes --------------------------------------------------------------------------

@@ -236,6 +236,11 @@ inline NodeRef apply(NodeRef p, NodeRef x) {
 NodeRef apply(NodeRef p, NodeRef x, NodeRef y);            // ((p x) y)
 NodeRef apply(NodeRef p, NodeRef x, NodeRef y, NodeRef z); // (((p x) y) z)
 
+// Appends bytes to the contents of a bracket string held by nothing but this handle, in its
+// own block (which grows, and may move, with room to spare); false when the string is shared
+// or too short to have a block of its own, and then nothing changes.
+bool appendToStringInPlace(NodeRef& string, std::string_view bytes);
+
 // --- Reading nodes --------------------------------------------------------------------------
 
 inline bool isApplication(const NodeRef& n) {

@@ -237,3 +237,25 @@ TEST(NodeStoreDeathTest, ReleasingANodeWithNoReferenceIsAnInternalFailure) {
 TEST(NodeStoreDeathTest, ABlockTextWhosePrefixOverrunsItsBytesIsRefused) {
     EXPECT_DEATH(makeAtom("(z)ab"), "ASSERTION FAILED:");
 }
+
+TEST(NodeStore, AnUnsharedLongStringGrowsInPlace) {
+    NodeRef s = makeAtom("[" + std::string(300, 'a') + "]");
+    ASSERT_TRUE(appendToStringInPlace(s, "bc"));
+    EXPECT_EQ(atomText(s), "[" + std::string(300, 'a') + "bc]");
+    EXPECT_EQ(span(s), 304u);
+    for (int i = 0; i < 1000; ++i)
+        ASSERT_TRUE(appendToStringInPlace(s, "x"));
+    EXPECT_EQ(atomText(s).size(), 1304u);
+    EXPECT_EQ(atomText(s).back(), ']');
+}
+
+TEST(NodeStore, ASharedOrShortStringIsNotChangedInPlace) {
+    NodeRef s = makeAtom("[" + std::string(300, 'a') + "]");
+    NodeRef other = s;
+    EXPECT_FALSE(appendToStringInPlace(s, "b"));
+    EXPECT_EQ(atomText(other).size(), 302u);
+    NodeRef shortString = makeAtom("[ab]");
+    EXPECT_FALSE(appendToStringInPlace(shortString, "c"));
+    NodeRef notString = makeAtom(std::string(300, '1'));
+    EXPECT_FALSE(appendToStringInPlace(notString, "2"));
+}
