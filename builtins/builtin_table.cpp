@@ -12,6 +12,7 @@
 #include "builtins/comparison.h"
 #include "builtins/data_builtins.h"
 #include "builtins/real_numbers.h"
+#include "middle/runtime_loading.h"
 #include "middle/value_rendering.h"
 
 namespace rill {
@@ -70,7 +71,7 @@ constexpr BuiltinRow kRows[] = {
     {"type", 1, builtin_type},
     {"tern", 1, builtin_tern},
     // Run-time loading
-    {"load", 1, notYetBuilt},
+    {"load", 1, builtin_load},
     // C library: sockets and name resolution
     {"socket", 3, callBridge},
     {"bind", 3, callBridge},
