@@ -168,7 +168,7 @@ ErrorReport checkReachable(const DefinitionTable& table, NamesOfDefinitions& nam
 
 // Erases every definition that references an undefined name, directly or through others.
 void removeDeadDefinitions(DefinitionTable& table, NamesOfDefinitions& names) {
-    std::map<std::string, std::vector<std::string>> referrers;
+    Referrers referrers;
     std::set<std::string> work;
     for (const auto& [key, value] : table) {
         for (const std::string& n : names.of(key)) {
@@ -177,17 +177,7 @@ void removeDeadDefinitions(DefinitionTable& table, NamesOfDefinitions& names) {
                 work.insert(key);
         }
     }
-    std::set<std::string> dead;
-    while (!work.empty()) {
-        dead.insert(work.begin(), work.end());
-        std::set<std::string> next;
-        for (const std::string& d : work)
-            if (auto found = referrers.find(d); found != referrers.end())
-                for (const std::string& r : found->second)
-                    if (dead.find(r) == dead.end())
-                        next.insert(r);
-        work = std::move(next);
-    }
+    const std::set<std::string> dead = withDependents(referrers, std::move(work));
     RILL_ASSERT(dead.find(std::string()) == dead.end());
     for (const std::string& d : dead)
         table.erase(d);
@@ -458,6 +448,21 @@ ErrorReport checkProgram() {
     for (const auto& [key, value] : table)
         classify(value);
     return ErrorReport();
+}
+
+std::set<std::string> withDependents(const Referrers& referrers, std::set<std::string> broken) {
+    std::set<std::string> dead;
+    while (!broken.empty()) {
+        dead.insert(broken.begin(), broken.end());
+        std::set<std::string> next;
+        for (const std::string& d : broken)
+            if (auto found = referrers.find(d); found != referrers.end())
+                for (const std::string& r : found->second)
+                    if (dead.find(r) == dead.end())
+                        next.insert(r);
+        broken = std::move(next);
+    }
+    return dead;
 }
 
 } // namespace rill

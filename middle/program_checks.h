@@ -10,6 +10,8 @@
 #include "core/node_store.h"
 
 #include <cstddef>
+#include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,5 +43,11 @@ std::string layoutTableText();
 // Checks and rewrites the process-wide definition table in place; "Empty" when the program
 // may run, else the first failure (no position).
 ErrorReport checkProgram();
+
+// Who references each definition key: name -> the keys whose values use it.
+using Referrers = std::map<std::string, std::vector<std::string>>;
+// The broken keys together with every key that depends on one of them, directly or through
+// others.
+std::set<std::string> withDependents(const Referrers& referrers, std::set<std::string> broken);
 
 } // namespace rill

@@ -114,7 +114,7 @@ bool dropDeadDefinitions(LoadedText& loaded) {
         return loaded.definitions.find(name) != loaded.definitions.end() ||
                global.find(name) != global.end();
     };
-    std::map<std::string, std::vector<std::string>> referrers;
+    Referrers referrers;
     std::set<std::string> work;
     for (const auto& [key, value] : loaded.definitions) {
         for (const std::string& n : freeNames(value)) {
@@ -123,17 +123,7 @@ bool dropDeadDefinitions(LoadedText& loaded) {
                 work.insert(key);
         }
     }
-    std::set<std::string> dead;
-    while (!work.empty()) {
-        dead.insert(work.begin(), work.end());
-        std::set<std::string> next;
-        for (const std::string& d : work)
-            if (auto found = referrers.find(d); found != referrers.end())
-                for (const std::string& r : found->second)
-                    if (dead.find(r) == dead.end())
-                        next.insert(r);
-        work = std::move(next);
-    }
+    const std::set<std::string> dead = withDependents(referrers, std::move(work));
     if (dead.find(std::string()) != dead.end())
         return false;
     for (const std::string& d : dead) {
