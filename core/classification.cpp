@@ -8,10 +8,6 @@ namespace rill {
 
 namespace {
 
-bool isBackslashAtom(const Node* n) {
-    return isAtomNode(n) && atomBytes(n)[0] == '\\' && atomBytes(n)[1] == '\0';
-}
-
 // An application whose function part is an atom beginning with `c`: (c v).
 bool isHeadedBy(const Node* n, char c) {
     return !isAtomNode(n) && firstByteOf(functionOf(n)) == static_cast<unsigned char>(c);
@@ -27,8 +23,7 @@ void writeFacts(Node* n, int a, bool pending, std::uint32_t freeSet) {
 // The number of lambda forms stacked at the top of a definition, at most 11.
 int countLeadingLambdas(const Node* d) {
     int k = 0;
-    while (!isAtomNode(d) && !isAtomNode(functionOf(d)) &&
-           isBackslashAtom(functionOf(functionOf(d)))) {
+    while (isLambdaForm(d)) {
         if (k < kUnboundedArity)
             ++k;
         d = argumentOf(d);

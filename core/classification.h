@@ -12,6 +12,23 @@ namespace rill {
 inline constexpr int kUnboundedArity = 11; // never decreases: a variable's arity
 inline constexpr int kLowestArity = -51;   // over-saturation is not counted below this
 
+// True for a one-byte atom holding c.
+inline bool isOneByteAtomOf(const Node* n, char c) {
+    return isAtomNode(n) && atomBytes(n)[0] == c && atomBytes(n)[1] == '\0';
+}
+// The lambda form ((\ v) body): the node two function parts down is the lambda atom.
+inline bool isLambdaForm(const Node* n) {
+    return !isAtomNode(n) && !isAtomNode(functionOf(n)) &&
+           isOneByteAtomOf(functionOf(functionOf(n)), '\\');
+}
+// The let form ((({ v) e) body): the node three function parts down is the atom "{".
+inline bool isLetForm(const Node* n) {
+    if (isAtomNode(n) || isAtomNode(functionOf(n)))
+        return false;
+    const Node* q = functionOf(functionOf(n));
+    return !isAtomNode(q) && isOneByteAtomOf(functionOf(q), '{');
+}
+
 // Fills the kind tag and span of n and of every unclassified node below it.
 void classifyNode(Node* n);
 inline void classify(const NodeRef& term) {

@@ -27,26 +27,6 @@ NodeRef letter(char c) {
     return NodeRef(newAtomNode(text, 1));
 }
 
-bool isAtomText(const Node* n, char c) {
-    return isAtomNode(n) && atomBytes(n)[0] == c && atomBytes(n)[1] == '\0';
-}
-
-// ((\ v) body): the node two function parts down is the lambda atom.
-bool isLambdaFormNode(const Node* n) {
-    return !isAtomNode(n) && !isAtomNode(functionOf(n)) &&
-           isAtomText(functionOf(functionOf(n)), '\\');
-}
-
-// ((({ v) e) body): the node three function parts down is the atom "{".
-bool isLetFormNode(const Node* n) {
-    if (isAtomNode(n))
-        return false;
-    const Node* p = functionOf(n);
-    if (isAtomNode(p))
-        return false;
-    const Node* q = functionOf(p);
-    return !isAtomNode(q) && isAtomText(functionOf(q), '{');
-}
 
 Node* letBinder(const Node* n) {
     return argumentOf(functionOf(functionOf(n)));
@@ -196,13 +176,13 @@ NodeRef substituteLetters(NodeRef body, Node* const* values, std::uint32_t mask)
             } else if (isAtomNode(n)) {
                 frames.pop(); // a variable in the mask
                 results.push(NodeRef(values[atomBytes(n)[0] - 'a']));
-            } else if (isLambdaFormNode(n)) {
+            } else if (isLambdaForm(n)) {
                 f.stage = Stage::RebuildLambda;
                 const unsigned char w = firstByteOf(argumentOf(functionOf(n)));
                 const std::uint32_t hidden =
                     w >= 'a' && w <= 'z' ? std::uint32_t{1} << (w - 'a') : 0;
                 frames.push({argumentOf(n), m & ~hidden, Stage::Enter});
-            } else if (isLetFormNode(n)) {
+            } else if (isLetForm(n)) {
                 // { w e b: the value e sees the outer letters; the body does not see w.
                 f.stage = Stage::RebuildLet;
                 const unsigned char w = firstByteOf(letBinder(n));
@@ -293,7 +273,7 @@ NodeRef plugValue(NodeRef k, NodeRef a) {
     auto [bq, x] = takeParts(std::move(k));
     auto [b, q] = takeParts(std::move(bq));
     RILL_ASSERT(firstByte(b) == 'B');
-    if (isApplication(x) && isAtomText(functionOf(x.get()), 'T') && isPreludeT()) {
+    if (isApplication(x) && isOneByteAtomOf(functionOf(x.get()), 'T') && isPreludeT()) {
         auto [t, y] = takeParts(std::move(x));
         return apply(std::move(q), apply(std::move(a), std::move(y)));
     }
@@ -320,7 +300,7 @@ NodeRef stepSaturated(NodeRef k, NodeRef a) {
     Node* an = a.get();
     if (isLazyHeadNode(an) || isDataNode(an) || !isPendingNode(an))
         return contractFocus(std::move(k), std::move(a));
-    if (isLetFormNode(an)) {
+    if (isLetForm(an)) {
         Node* e = letValue(an);
         if (isNormalNode(e))
             return contractFocus(std::move(k), std::move(a));
@@ -425,7 +405,7 @@ NodeRef contractUpdate(NodeRef k, std::string_view s, Node* a1) {
     RILL_ASSERT(onceNames().find(name) == onceNames().end());
     NodeRef value(a1);
     // A lambda value is wrapped so that the name keeps arity 0 whatever its value is.
-    if (isLambdaFormNode(a1))
+    if (isLambdaForm(a1))
         value = apply(letter('B'), letter('I'), std::move(value));
     entry->second = value;
     return apply(std::move(k), std::move(value));
@@ -447,7 +427,7 @@ NodeRef contractName(NodeRef k, std::string_view s, DefinitionTable::value_type*
     NodeRef d = entry->second;
     unsigned char letters[kMostArguments];
     int parameters = 0;
-    while (isLambdaFormNode(d.get())) {
+    while (isLambdaForm(d.get())) {
         RILL_ASSERT(parameters < kMostArguments);
         letters[parameters++] = firstByteOf(argumentOf(functionOf(d.get())));
         d = NodeRef(argumentOf(d.get()));

@@ -17,10 +17,6 @@ std::string_view textOf(const Node* atom) {
     return std::string_view(atomBytes(atom), measureText(atom));
 }
 
-bool isOneByteAtom(const Node* n, char c) {
-    return isAtomNode(n) && atomBytes(n)[0] == c && measureText(n) == 1;
-}
-
 NodeRef oneByteAtom(char c) {
     return makeAtom(std::string_view(&c, 1));
 }
@@ -125,18 +121,6 @@ const NodeRef* findMember(const SharedTerms& terms, const Node* n, std::uint64_t
 }
 
 } // namespace
-
-bool isLambdaForm(const Node* n) {
-    return !isAtomNode(n) && !isAtomNode(functionOf(n)) &&
-           isOneByteAtom(functionOf(functionOf(n)), '\\');
-}
-
-bool isLetForm(const Node* n) {
-    if (isAtomNode(n) || isAtomNode(functionOf(n)))
-        return false;
-    const Node* q = functionOf(functionOf(n));
-    return !isAtomNode(q) && isOneByteAtom(functionOf(q), '{');
-}
 
 Node* binderOf(const Node* form) {
     if (isLambdaForm(form))

@@ -7,6 +7,7 @@
 // one-byte letters "a".."z". The value E of a let form lies outside the scope of its v.
 #pragma once
 
+#include "core/classification.h"
 #include "core/node_store.h"
 
 #include <compare>
@@ -18,10 +19,7 @@ namespace rill {
 
 // --- Binder forms -----------------------------------------------------------------------------
 
-// ((\ v) B): two function parts down is the atom "\".
-bool isLambdaForm(const Node* n);
-// ((({ v) E) B): three function parts down is the atom "{".
-bool isLetForm(const Node* n);
+// The lambda and let form tests are isLambdaForm and isLetForm of core/classification.h.
 // The binder v of a lambda form or of a let form.
 Node* binderOf(const Node* form);
 
