@@ -4,6 +4,7 @@
 #include "core/assertion.h"
 #include "core/error_report.h"
 #include "core/reducer.h"
+#include "core/definition_table.h"
 #include "front/definition_intake.h"
 #include "front/source_text.h"
 #include "middle/program_checks.h"

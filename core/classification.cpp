@@ -1,6 +1,6 @@
 #include "core/classification.h"
 
-#include "front/definition_intake.h"
+#include "core/definition_table.h"
 
 #include <vector>
 

@@ -5,13 +5,21 @@
 // (nothing left to do) and plug frames ((B Q) X), which continue with Q on (X v) once the
 // focus is the value v; an argument frame is a plug frame whose X is (T y). So the machine
 // needs no stack of its own: deep terms and long chains of work cost heap nodes only.
+//
+// `step` and `contract` are that machine, one step at a time: the reference. `normalize`
+// runs the fast machine (core/fast_machine.h), which takes exactly the same steps but keeps
+// the continuation as a stack of frames instead of a term; `useMachine` can put the plain
+// machine behind `normalize` instead, so that the two can be compared.
 #pragma once
 
+#include "core/classification.h"
 #include "core/node_store.h"
+
+#include <string_view>
 
 namespace rill {
 
-// The normal form of a term.
+// The normal form of a term, by the machine in use (the fast one unless told otherwise).
 NodeRef normalize(NodeRef term);
 // The next machine term after (K A).
 NodeRef step(NodeRef machine);
@@ -19,11 +27,44 @@ NodeRef step(NodeRef machine);
 NodeRef contract(NodeRef machine);
 // The body with every free occurrence of the letter replaced by the value.
 NodeRef substitute(NodeRef body, NodeRef value, unsigned char letter);
+
+// Which machine `normalize` runs.
+enum class Machine { fast, plain };
+void useMachine(Machine machine);
+Machine machineInUse();
+
 // True for inert data and for a term of arity 1 or more with nothing pending inside.
-bool isNormal(const NodeRef& term);
-bool isNormalNode(Node* term);
-// True when the head atom down the term's spine is one of the lazy combinators.
-bool isLazyHead(const NodeRef& term);
-bool isLazyHeadNode(Node* term);
+inline bool isNormalNode(Node* term) {
+    ensureClassified(term);
+    const unsigned tag = kindTagOf(term);
+    if (tag == kDataTag)
+        return true;
+    return static_cast<int>(tag & 63) - kArityBias >= 1 && (term->header & kPendingBit) == 0;
+}
+inline bool isNormal(const NodeRef& term) {
+    return isNormalNode(term.get());
+}
+
+// The lazy heads: their arguments are handed over untouched.
+struct LazyHeads {
+    bool lazy[256] = {};
+    constexpr LazyHeads() {
+        for (char c : std::string_view("&|ABCDEFHIJKLNQRTUVXZ"))
+            lazy[static_cast<unsigned char>(c)] = true;
+    }
+};
+inline constexpr LazyHeads kLazyHeads;
+
+// True when the head atom down the term's spine (stopping at inert data) is one of the lazy
+// combinators "&", "|", A to F, H to L, N, Q, R, T to V, X and Z.
+inline bool isLazyHeadNode(Node* term) {
+    Node* h = term;
+    while (!isAtomNode(h) && !isDataNode(h))
+        h = functionOf(h);
+    return kLazyHeads.lazy[firstByteOf(h)];
+}
+inline bool isLazyHead(const NodeRef& term) {
+    return isLazyHeadNode(term.get());
+}
 
 } // namespace rill

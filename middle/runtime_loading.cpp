@@ -219,7 +219,7 @@ public:
         for (const auto& [key, value] : loaded.definitions) {
             if (key.empty())
                 continue;
-            if (global.emplace(key, value).second)
+            if (global.emplace(key, value))
                 keys_.push_back(key);
         }
         OnceNames& once = onceNames();

@@ -22,12 +22,12 @@ protected:
     void SetUp() override {
         DefinitionTable& table = definitionTable();
         table.clear();
-        table["K"] = lambda("a", lambda("b", atom("a")));
-        table["I"] = lambda("a", atom("a"));
-        table["\\"] = lambda("a", lambda("b", lambda("c", atom("Z"))));
-        table["{"] = lambda("a", lambda("b", lambda("c", atom("Z"))));
-        table["plus"] = lambda("a", lambda("b", atom("Z")));
-        table["cc"] = atom("cc");
+        table.insert_or_assign("K", lambda("a", lambda("b", atom("a"))));
+        table.insert_or_assign("I", lambda("a", atom("a")));
+        table.insert_or_assign("\\", lambda("a", lambda("b", lambda("c", atom("Z")))));
+        table.insert_or_assign("{", lambda("a", lambda("b", lambda("c", atom("Z")))));
+        table.insert_or_assign("plus", lambda("a", lambda("b", atom("Z"))));
+        table.insert_or_assign("cc", atom("cc"));
     }
     void TearDown() override { definitionTable().clear(); }
 };
@@ -167,7 +167,7 @@ TEST_F(Classification, ADeepTermIsClassifiedWithoutExhaustingTheStack) {
 TEST_F(Classification, ATermIsClassifiedOnce) {
     NodeRef k = atom("K");
     EXPECT_EQ(arity(k), 2);
-    definitionTable()["K"] = atom("Z");
+    definitionTable().insert_or_assign("K", atom("Z"));
     EXPECT_EQ(arity(k), 2); // the cached fact stays
     EXPECT_EQ(arity(atom("K")), 0);
 }

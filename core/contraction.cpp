@@ -1,0 +1,395 @@
+#include "core/contraction.h"
+
+#include "builtins/builtin_table.h"
+#include "builtins/data_builtins.h"
+#include "builtins/decimal_integers.h"
+#include "builtins/real_numbers.h"
+#include "core/classification.h"
+#include "core/definition_table.h"
+#include "core/instantiation_template.h"
+#include "core/reducer.h"
+#include "core/work_stack.h"
+
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rill {
+
+namespace {
+
+// The largest number of arguments a saturated head can take: ten parameters, seven for a
+// built-in, five for a combinator.
+constexpr int kMostArguments = 12;
+
+// --- Building values ------------------------------------------------------------------------
+
+// The byte tree of one payload byte: V (J (J b0 b1) (J b2 b3)) (J (J b4 b5) (J b6 b7)), each
+// bit "I" when set and "H" when clear.
+NodeRef byteTree(unsigned char byte) {
+    auto bit = [byte](int i) { return makeLetter(((byte >> i) & 1) != 0 ? 'I' : 'H'); };
+    auto pair = [&](int i) { return apply(makeLetter('J'), bit(i), bit(i + 1)); };
+    auto quad = [&](int i) { return apply(makeLetter('J'), pair(i), pair(i + 2)); };
+    return apply(makeLetter('V'), quad(0), quad(4));
+}
+
+// The first and rest parts of inert data: the children of an application; the init and the
+// last element of a bracket string.
+std::pair<NodeRef, NodeRef> dataParts(Node* d) {
+    if (!isAtomNode(d))
+        return {NodeRef(functionOf(d)), NodeRef(argumentOf(d))};
+    const std::string_view text(atomBytes(d), measureText(d));
+    RILL_ASSERT(text != "[]");
+    return {stringInit(text), stringLast(text)};
+}
+
+bool isEmptyString(const Node* d) {
+    return isAtomNode(d) && std::strcmp(atomBytes(d), "[]") == 0;
+}
+
+// The expansion of data into J cells: "[]" is K, any other data ((J first') rest').
+NodeRef expandData(Node* root) {
+    struct Frame {
+        NodeRef node;
+        NodeRef first;
+        NodeRef rest;
+        bool split = false;
+    };
+    std::vector<Frame> frames;
+    std::vector<NodeRef> results;
+    frames.push_back({NodeRef(root), {}, {}});
+    while (!frames.empty()) {
+        Frame& f = frames.back();
+        if (!f.split) {
+            if (isEmptyString(f.node.get())) {
+                results.push_back(makeLetter('K'));
+                frames.pop_back();
+                continue;
+            }
+            auto [first, rest] = dataParts(f.node.get());
+            f.split = true;
+            Node* firstNode = first.get();
+            Node* restNode = rest.get();
+            f.first = std::move(first);
+            f.rest = std::move(rest);
+            frames.push_back({NodeRef(restNode), {}, {}});
+            frames.push_back({NodeRef(firstNode), {}, {}});
+            continue;
+        }
+        NodeRef rest = std::move(results.back());
+        results.pop_back();
+        NodeRef first = std::move(results.back());
+        results.pop_back();
+        results.push_back(apply(makeLetter('J'), std::move(first), std::move(rest)));
+        frames.pop_back();
+    }
+    return std::move(results.back());
+}
+
+// A marker atom: ")" or "]" followed by the name.
+NodeRef marker(char c, std::string_view name) {
+    std::string text(1, c);
+    text += name;
+    return makeAtom(std::move(text));
+}
+
+Contraction keep(NodeRef r) {
+    return {ContractionKind::keep, std::move(r), {}};
+}
+Contraction drop(NodeRef r) {
+    return {ContractionKind::drop, std::move(r), {}};
+}
+// K ({ v e body) with e not yet normal => (B K (\ v body)) e: the value is worked out first.
+Contraction evaluateLetValue(Node* v, Node* e, Node* body) {
+    NodeRef lambda = apply(makeLetter('\\'), NodeRef(v), NodeRef(body));
+    return {ContractionKind::evaluate, NodeRef(e), std::move(lambda)};
+}
+
+// --- The contraction rules ------------------------------------------------------------------
+
+// K (b a1 .. an) => K R, R the built-in's result; a marker at R's head drops K: I R.
+Contraction contractBuiltin(const BuiltinEntry& builtin, NodeRef call) {
+    NodeRef r = builtin.implementation(std::move(call));
+    if (isApplication(r)) {
+        const unsigned char head = firstByteOf(functionOf(r.get()));
+        if (head == ')' || head == ']')
+            return drop(std::move(r));
+    }
+    return keep(std::move(r));
+}
+
+// "0" x => K x; any other number n x => V b r with the parts of its unfolding.
+Contraction contractNumber(std::string_view s, Node* a1) {
+    if (s == "0")
+        return keep(apply(makeLetter('K'), NodeRef(a1)));
+    auto [b, r] = unfoldNumber(s);
+    return keep(apply(makeLetter('V'), std::move(b), std::move(r)));
+}
+
+// "[]" x => x (X J) K; d G => V first rest; any other data d x => x (X J) expand(d).
+Contraction contractData(Node* h, Node* a1) {
+    NodeRef x(a1);
+    if (isEmptyString(h))
+        return keep(apply(std::move(x), apply(makeLetter('X'), makeLetter('J')), makeLetter('K')));
+    if (isAtomNode(a1) && atomBytes(a1)[0] == 'G') {
+        auto [first, rest] = dataParts(h);
+        return keep(apply(makeLetter('V'), std::move(first), std::move(rest)));
+    }
+    return keep(apply(std::move(x), apply(makeLetter('X'), makeLetter('J')), expandData(h)));
+}
+
+// An empty block x => Z; a one-byte block x => its byte tree; a longer block x => V first
+// rest, split at the largest power of two below the length.
+Contraction contractBlock(std::string_view s) {
+    const std::size_t open = s.find(')');
+    const std::string_view payload = s.substr(open + 1);
+    const std::size_t p = payload.size();
+    if (p == 0)
+        return keep(makeLetter('Z'));
+    if (p == 1)
+        return keep(byteTree(static_cast<unsigned char>(payload[0])));
+    std::size_t q = 1;
+    while (q * 2 < p)
+        q *= 2;
+    return keep(apply(makeLetter('V'), makeAtom(blockText(payload.substr(0, q))),
+                      makeAtom(blockText(payload.substr(q)))));
+}
+
+// A real r x => E x, E the bit tree of the real's 64 bits.
+Contraction contractReal(std::string_view s, Node* a1) {
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, s.data() + 1, sizeof bits);
+    return keep(apply(realBitTree(bits), NodeRef(a1)));
+}
+
+// ")name" v => v, and v (wrapped as B I v when it is a lambda form, so that the name keeps
+// arity 0) becomes the name's entry.
+Contraction contractUpdate(std::string_view s, Node* a1) {
+    const std::string_view name = s.substr(1);
+    DefinitionTable& table = definitionTable();
+    auto entry = table.find(name);
+    RILL_ASSERT(entry != table.end());
+    RILL_ASSERT(onceNames().find(name) == onceNames().end());
+    NodeRef value(a1);
+    if (isLambdaForm(a1))
+        value = apply(makeLetter('B'), makeLetter('I'), std::move(value));
+    DefinitionTable::storeValue(*entry, value);
+    return keep(std::move(value));
+}
+
+// A defined name. A constant c whose entry d is normal (or a once-name) => d; a constant being
+// worked out already => I ")c" (a cycle); any other constant => ")c" d, with ")" as its entry
+// meanwhile. A definition \p1 .. \pn body with its n arguments => body with each argument
+// put in for its parameter. A name without a definition => I "]name".
+Contraction contractName(std::string_view s, DefinitionTable::value_type* entry,
+                         Node* const* args, int count, Instantiation how) {
+    if (entry == nullptr)
+        return drop(marker(']', s));
+    if (how == Instantiation::compiledTemplate && count > 0)
+        return keep(instantiateTemplate(entry->second.get(), args, count));
+    NodeRef d = entry->second;
+    unsigned char letters[kMostArguments];
+    int parameters = 0;
+    while (isLambdaForm(d.get())) {
+        RILL_ASSERT(parameters < kMostArguments);
+        letters[parameters++] = firstByteOf(argumentOf(functionOf(d.get())));
+        d = NodeRef(argumentOf(d.get()));
+    }
+    if (parameters == 0) {
+        if (firstByte(d) == ')')
+            return drop(marker(')', s));
+        if (isNormal(d) || onceNames().find(s) != onceNames().end())
+            return keep(std::move(d));
+        NodeRef update = marker(')', s);
+        DefinitionTable::storeValue(*entry, makeAtom(")"));
+        return keep(apply(std::move(update), std::move(d)));
+    }
+    RILL_ASSERT(parameters == count);
+    // Substituting every argument in one walk gives the same term as substituting them one
+    // after the other, last first: the arguments are closed terms.
+    Node* values[26] = {};
+    std::uint32_t mask = 0;
+    for (int i = parameters - 1; i >= 0; --i) {
+        const unsigned char v = letters[i];
+        RILL_ASSERT(v >= 'a' && v <= 'z');
+        if ((mask & (std::uint32_t{1} << (v - 'a'))) != 0)
+            continue; // a later parameter of the same letter hides this one
+        mask |= std::uint32_t{1} << (v - 'a');
+        values[v - 'a'] = args[i];
+    }
+    return keep(substituteLetters(std::move(d), values, mask));
+}
+
+// True when d is \x \y (y x) for two different letters: the definition T a b = b a.
+bool isSwapDefinition(const Node* d) {
+    if (!isLambdaForm(d) || !isLambdaForm(argumentOf(d)))
+        return false;
+    const Node* x = argumentOf(functionOf(d));
+    const Node* y = argumentOf(functionOf(argumentOf(d)));
+    const Node* body = argumentOf(argumentOf(d));
+    if (isAtomNode(body) || !isAtomNode(x) || !isAtomNode(y))
+        return false;
+    const auto letterOf = [](const Node* n) {
+        const char* s = atomBytes(n);
+        return s[0] >= 'a' && s[0] <= 'z' && s[1] == '\0' ? s[0] : '\0';
+    };
+    const char vx = letterOf(x);
+    const char vy = letterOf(y);
+    const Node* f = functionOf(body);
+    const Node* a = argumentOf(body);
+    return vx != '\0' && vy != '\0' && vx != vy && isAtomNode(f) && isAtomNode(a) &&
+           letterOf(f) == vy && letterOf(a) == vx;
+}
+
+} // namespace
+
+NodeRef makeLetter(char c) {
+    const char text[2] = {c, '\0'};
+    return NodeRef(newAtomNode(text, 1));
+}
+
+bool isSwappingT() {
+    static std::uint64_t seenGeneration = ~std::uint64_t{0};
+    static bool answer = false;
+    const DefinitionTable& table = definitionTable();
+    if (seenGeneration != table.generation()) {
+        seenGeneration = table.generation();
+        const auto found = table.find("T");
+        answer = found != table.end() && isSwapDefinition(found->second.get());
+    }
+    return answer;
+}
+
+Contraction contractFocus(NodeRef a, Instantiation how) {
+    Node* an = a.get();
+    RILL_ASSERT(arityOf(an) == 0 && !isDataNode(an));
+    // The head h and the arguments a1 .. an in application order, down the spine.
+    Node* args[kMostArguments];
+    int count = 0;
+    Node* h = an;
+    while (!isAtomNode(h) && !isDataNode(h)) {
+        RILL_ASSERT(count < kMostArguments);
+        args[count++] = argumentOf(h);
+        h = functionOf(h);
+    }
+    for (int i = 0, j = count - 1; i < j; ++i, --j)
+        std::swap(args[i], args[j]);
+    const std::string_view s =
+        isAtomNode(h) ? std::string_view(atomBytes(h), measureText(h)) : std::string_view();
+    const unsigned char first = s.empty() ? 0 : static_cast<unsigned char>(s[0]);
+
+    NameLookup name{nullptr, nullptr};
+    if (first >= 'a' && first <= 'z') {
+        name = lookUpName(s);
+        if (name.builtin != nullptr)
+            return contractBuiltin(*name.builtin, std::move(a));
+    }
+    if (s == "{") {
+        // { v e body => body with e put in for v, once e is normal.
+        RILL_ASSERT(count == 3);
+        Node* v = args[0];
+        if (isNormalNode(args[1]))
+            return keep(substitute(NodeRef(args[2]), NodeRef(args[1]), firstByteOf(v)));
+        return evaluateLetValue(v, args[1], args[2]);
+    }
+    if (s == "\\") {
+        // \ v body x => body with x put in for v.
+        RILL_ASSERT(count == 3);
+        return keep(substitute(NodeRef(args[1]), NodeRef(args[2]), firstByteOf(args[0])));
+    }
+    if (first >= '0' && first <= '9')
+        return contractNumber(s, args[0]);
+    if (isDataNode(h))
+        return contractData(h, args[0]);
+    if (first == '(')
+        return contractBlock(s);
+    if (first == ' ')
+        return contractReal(s, args[0]);
+    if (first == ')')
+        return contractUpdate(s, args[0]);
+    if (name.entry == nullptr)
+        name = lookUpName(s);
+    return contractName(s, name.entry, args, count, how);
+}
+
+NodeRef substituteLetters(NodeRef body, Node* const* values, std::uint32_t mask) {
+    if ((freeVariablesOf(body.get()) & mask) == 0)
+        return body;
+    enum class Stage : std::uint8_t { Enter, Rebuild, RebuildLet, RebuildLambda };
+    struct Frame {
+        Node* node;
+        std::uint32_t mask;
+        Stage stage;
+    };
+    static auto& frames = *new WorkStack<Frame>;
+    static auto& results = *new WorkStack<NodeRef>;
+    const std::size_t frameFloor = frames.size();
+    const std::size_t resultFloor = results.size();
+    frames.push({body.get(), mask, Stage::Enter});
+    while (!frames.empty(frameFloor)) {
+        Frame& f = frames.top();
+        Node* n = f.node;
+        const std::uint32_t m = f.mask;
+        switch (f.stage) {
+        case Stage::Enter: {
+            const std::uint32_t free = freeVariablesOf(n);
+            if ((free & m) == 0) {
+                frames.pop();
+                results.push(NodeRef(n));
+            } else if (isAtomNode(n)) {
+                frames.pop(); // a variable in the mask
+                results.push(NodeRef(values[atomBytes(n)[0] - 'a']));
+            } else if (isLambdaForm(n)) {
+                // (\ w) b => (\ w) b': w hides its letter from b.
+                f.stage = Stage::RebuildLambda;
+                const unsigned char w = firstByteOf(argumentOf(functionOf(n)));
+                const std::uint32_t hidden =
+                    w >= 'a' && w <= 'z' ? std::uint32_t{1} << (w - 'a') : 0;
+                frames.push({argumentOf(n), m & ~hidden, Stage::Enter});
+            } else if (isLetForm(n)) {
+                // { w e b => { w e' b': the value e sees the outer letters; b does not see w.
+                f.stage = Stage::RebuildLet;
+                const unsigned char w = firstByteOf(letBinder(n));
+                const std::uint32_t hidden =
+                    w >= 'a' && w <= 'z' ? std::uint32_t{1} << (w - 'a') : 0;
+                frames.push({argumentOf(n), m & ~hidden, Stage::Enter});
+                frames.push({letValue(n), m, Stage::Enter});
+            } else {
+                // (p x) => (p' x')
+                f.stage = Stage::Rebuild;
+                frames.push({argumentOf(n), m, Stage::Enter});
+                frames.push({functionOf(n), m, Stage::Enter});
+            }
+            break;
+        }
+        case Stage::Rebuild: {
+            frames.pop();
+            NodeRef x = results.pop();
+            NodeRef p = results.pop();
+            if (p.get() == functionOf(n) && x.get() == argumentOf(n))
+                results.push(NodeRef(n));
+            else
+                results.push(apply(std::move(p), std::move(x)));
+            break;
+        }
+        case Stage::RebuildLet: {
+            frames.pop();
+            NodeRef b = results.pop();
+            NodeRef e = results.pop();
+            results.push(apply(NodeRef(functionOf(functionOf(n))), std::move(e), std::move(b)));
+            break;
+        }
+        case Stage::RebuildLambda: {
+            frames.pop();
+            NodeRef b = results.pop();
+            results.push(apply(NodeRef(functionOf(n)), std::move(b)));
+            break;
+        }
+        }
+    }
+    RILL_ASSERT(results.size() == resultFloor + 1);
+    return results.pop();
+}
+
+} // namespace rill

@@ -1,0 +1,229 @@
+#include "core/fast_machine.h"
+
+#include "core/classification.h"
+#include "core/contraction.h"
+#include "core/reducer.h"
+#include "core/work_stack.h"
+
+namespace rill {
+
+namespace {
+
+// One frame of the continuation, holding one reference on its node. The plain machine's
+// continuation (B (B (.. (B I X1) ..) Xn-1) Xn) is the stack X1 .. Xn, Xn on top.
+// - an argument frame stands for X = (T y), with node y: the value will be applied to y;
+// - a plug frame stands for X itself: the value will be X's argument.
+struct Frame {
+    Node* node;
+    bool argument;
+};
+
+// The frames of every run of the machine, each run above the floor it found (a built-in may
+// run the machine again).
+WorkStack<Frame>& frameStack() {
+    static auto& frames = *new WorkStack<Frame>;
+    return frames;
+}
+
+// True when X is (T' y), T' an atom whose first byte is "T": the plain machine takes such a
+// plug frame for an argument frame too.
+bool looksLikeArgumentFrame(const Frame& f) {
+    return f.argument || (!isAtomNode(f.node) && firstByteOf(functionOf(f.node)) == 'T');
+}
+
+// The y of an argument frame.
+Node* frameArgument(const Frame& f) {
+    return f.argument ? f.node : argumentOf(f.node);
+}
+
+// (p x) from two references, handed over.
+Node* applied(Node* p, Node* x) {
+    Node* n = newApplicationNode(p, x);
+    ++n->header;
+    return n;
+}
+
+class FastMachine {
+public:
+    explicit FastMachine(NodeRef term)
+        : frames_(frameStack()), floor_(frames_.size()), focus_(term.detach()) {}
+    FastMachine(const FastMachine&) = delete;
+    FastMachine& operator=(const FastMachine&) = delete;
+    ~FastMachine() {
+        dropFrames();
+        if (focus_ != nullptr)
+            releaseNode(focus_);
+    }
+
+    NodeRef run() {
+        for (;;) {
+            Node* a = focus_;
+            if (isNormalNode(a)) {
+                if (frames_.empty(floor_)) {
+                    focus_ = nullptr;
+                    return NodeRef::adopt(a);
+                }
+                plugValue();
+                continue;
+            }
+            const int n = arityOf(a);
+            if (n < 0)
+                focusOnFunction(); // K (p a) => (B K (T a)) p
+            else if (n == 0)
+                stepSaturated();
+            else
+                stepPartial(n);
+        }
+    }
+
+private:
+    void push(Node* node, bool argument) { frames_.push({node, argument}); }
+
+    void dropFrames() {
+        while (!frames_.empty(floor_))
+            releaseNode(frames_.pop().node);
+    }
+
+    // Splits the focus (p x) into its parts, taking over the focus's reference.
+    void takeFocusParts(Node*& p, Node*& x) {
+        Node* a = focus_;
+        p = functionOf(a);
+        x = argumentOf(a);
+        if (countOf(a) == 1) {
+            detail::giveApplicationBlock(a);
+        } else {
+            retainNode(p);
+            retainNode(x);
+            releaseNode(a);
+        }
+    }
+
+    // (B Q X) v => Q (X v); an argument frame (T y) with T a b = b a gives Q (v y).
+    void plugValue() {
+        const Frame f = frames_.pop();
+        Node* v = focus_;
+        if (f.argument) {
+            if (isSwappingT()) {
+                focus_ = applied(v, f.node);
+            } else {
+                Node* t = makeLetter('T').detach();
+                focus_ = applied(applied(t, f.node), v);
+            }
+            return;
+        }
+        Node* x = f.node;
+        if (!isAtomNode(x) && isOneByteAtomOf(functionOf(x), 'T') && isSwappingT()) {
+            Node* y = argumentOf(x);
+            retainNode(y);
+            releaseNode(x);
+            focus_ = applied(v, y);
+            return;
+        }
+        focus_ = applied(x, v);
+    }
+
+    // K (p a) => (B K (T a)) p: the focus moves to the function part.
+    void focusOnFunction() {
+        Node* p;
+        Node* x;
+        takeFocusParts(p, x);
+        push(x, true);
+        focus_ = p;
+    }
+
+    // K (p a) => (B K p) a: the argument is evaluated under a frame that applies p to it.
+    void focusOnArgument() {
+        Node* p;
+        Node* x;
+        takeFocusParts(p, x);
+        push(p, false);
+        focus_ = x;
+    }
+
+    // The contraction of the focus, and what it does to the continuation.
+    void contractNow() {
+        Node* a = focus_;
+        focus_ = nullptr;
+        Contraction c = contractFocus(NodeRef::adopt(a), Instantiation::compiledTemplate);
+        switch (c.kind) {
+        case ContractionKind::keep: break;
+        case ContractionKind::drop: dropFrames(); break;
+        case ContractionKind::evaluate: push(c.frame.detach(), false); break;
+        }
+        focus_ = c.focus.detach();
+    }
+
+    // A saturated focus: lazy heads, data and terms with nothing pending are contracted; a let
+    // form evaluates its value first; otherwise the function part, then the argument is
+    // worked on.
+    void stepSaturated() {
+        Node* an = focus_;
+        if (isLazyHeadNode(an) || isDataNode(an) || !isPendingNode(an)) {
+            contractNow();
+            return;
+        }
+        if (isLetForm(an)) {
+            Node* e = letValue(an);
+            if (isNormalNode(e)) {
+                contractNow();
+                return;
+            }
+            // K ({ v e body) => (B K (\ v body)) e
+            NodeRef lambda =
+                apply(makeLetter('\\'), NodeRef(letBinder(an)), NodeRef(argumentOf(an)));
+            retainNode(e);
+            releaseNode(an);
+            push(lambda.detach(), false);
+            focus_ = e;
+            return;
+        }
+        Node* p = functionOf(an);
+        if (isDataNode(p) || !isPendingNode(p))
+            focusOnArgument(); // K (p a) => (B K p) a
+        else
+            focusOnFunction(); // K (p a) => (B K (T a)) p
+    }
+
+    // A partial application with work inside. A lazy head takes its n missing arguments from
+    // the argument frames on top when there are enough of them: A y1 .. yn, contracted at
+    // once; otherwise the parts are brought into normal form, function part first.
+    void stepPartial(int n) {
+        if (isLazyHeadNode(focus_)) {
+            const std::size_t size = frames_.size();
+            int found = 0;
+            while (found < n && size - static_cast<std::size_t>(found) > floor_ &&
+                   looksLikeArgumentFrame(frames_.at(size - 1 - static_cast<std::size_t>(found))))
+                ++found;
+            if (found == n) {
+                for (int i = 0; i < n; ++i) {
+                    const Frame f = frames_.pop();
+                    Node* y = frameArgument(f);
+                    if (!f.argument) {
+                        retainNode(y);
+                        releaseNode(f.node);
+                    }
+                    focus_ = applied(focus_, y);
+                }
+                contractNow();
+                return;
+            }
+        }
+        if (isNormalNode(functionOf(focus_)))
+            focusOnArgument(); // K (p a) => (B K p) a
+        else
+            focusOnFunction(); // K (p a) => (B K (T a)) p
+    }
+
+    WorkStack<Frame>& frames_;
+    std::size_t floor_;
+    Node* focus_; // holds one reference while the machine runs
+};
+
+} // namespace
+
+NodeRef normalizeFast(NodeRef term) {
+    FastMachine machine(std::move(term));
+    return machine.run();
+}
+
+} // namespace rill
