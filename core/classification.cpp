@@ -64,12 +64,24 @@ void classifyAtom(Node* n) {
     writeFacts(n, 1, false, 0);
 }
 
+// The free letters of a classified node, from its header alone: an atom's span holds letters
+// only when it is a variable (arity 11); a digit atom's span is its length, and its arity 1.
+inline std::uint32_t classifiedFreeSet(const Node* n, unsigned tag) {
+    if (tag == kDataTag)
+        return 0;
+    const auto span = static_cast<std::uint32_t>((n->header & kSpanMask) >> kSpanShift);
+    if (isAtomNode(n))
+        return (tag & 63) == kUnboundedArity + kArityBias ? span : 0;
+    return span;
+}
+
+// The facts of (p x) from the facts of its classified parts.
 void classifyApplication(Node* n) {
     Node* p = functionOf(n);
     Node* x = argumentOf(n);
-    const bool pData = kindTagOf(p) == kDataTag;
-    const bool xData = kindTagOf(x) == kDataTag;
-    if (pData && xData) {
+    const unsigned pTag = kindTagOf(p);
+    const unsigned xTag = kindTagOf(x);
+    if (pTag == kDataTag && xTag == kDataTag) {
         writeKindTag(n, kDataTag);
         const std::uint64_t sp = spanOf(p);
         const std::uint64_t sx = spanOf(x);
@@ -77,33 +89,49 @@ void classifyApplication(Node* n) {
             setSpan(n, sp + sx);
         return;
     }
+    // Arity: arity(p) - 1, except that 11 (unbounded) and -51 or less stay; 0 for data p.
     int a = 0;
-    if (!pData) {
-        const int ap = arityOf(p);
+    if (pTag != kDataTag) {
+        const int ap = static_cast<int>(pTag & 63) - kArityBias;
         a = (ap == kUnboundedArity || ap <= kLowestArity) ? ap : ap - 1;
     }
-    const std::uint32_t fp = freeVariablesOf(p);
-    const std::uint32_t fx = freeVariablesOf(x);
-    if (isHeadedBy(p, '\\')) {
-        // A lambda form ((\ v) body) is a value whatever its body holds; v is bound in body.
-        writeFacts(n, a, false, fx & ~fp);
-        return;
-    }
-    const bool pending = isPendingNode(p) || isPendingNode(x) || arityOf(x) < 1;
+    const std::uint32_t fp = classifiedFreeSet(p, pTag);
+    const std::uint32_t fx = classifiedFreeSet(x, xTag);
+    const Node* pHead = isAtomNode(p) ? nullptr : functionOf(p);
+    const unsigned char pHeadByte = pHead != nullptr ? firstByteOf(pHead) : 0;
+    bool pending = false;
     std::uint32_t freeSet;
-    if (isHeadedBy(p, '{')) {
-        // ((\{ w) e): the binder is not in scope in its own value e.
-        freeSet = fx;
-    } else if (!isAtomNode(p) && isHeadedBy(functionOf(p), '{')) {
-        // The let form (((\{ w) e) b): w is bound in the body b only.
-        freeSet = (fx & ~freeVariablesOf(argumentOf(functionOf(p)))) | fp;
+    if (pHeadByte == '\\') {
+        // A lambda form ((\ v) body) is a value whatever its body holds; v is bound in body.
+        freeSet = fx & ~fp;
     } else {
-        freeSet = fp | fx;
+        // Pending: work below the head, in p or x, or x itself not yet a value.
+        pending = (pTag != kDataTag && (p->header & kPendingBit) != 0) ||
+                  (xTag != kDataTag && ((x->header & kPendingBit) != 0 ||
+                                        static_cast<int>(xTag & 63) - kArityBias < 1));
+        if ((fp | fx) == 0) {
+            freeSet = 0; // nothing free on either side: no binder can matter
+        } else if (pHeadByte == '{') {
+            // ((\{ w) e): the binder is not in scope in its own value e.
+            freeSet = fx;
+        } else if (pHead != nullptr && isHeadedBy(pHead, '{')) {
+            // The let form (((\{ w) e) b): w is bound in the body b only.
+            freeSet = (fx & ~freeVariablesOf(argumentOf(pHead))) | fp;
+        } else {
+            freeSet = fp | fx;
+        }
     }
-    writeFacts(n, a, pending, freeSet);
+    n->header = (n->header & (kCountMask | kAtomBit)) |
+                (static_cast<std::uint64_t>(a + kArityBias) << kArityShift) |
+                (pending ? kPendingBit : 0) | (std::uint64_t{freeSet} << kSpanShift);
 }
 
 } // namespace
+
+void classifyApplicationNode(Node* n) {
+    RILL_ASSERT(kindTagOf(functionOf(n)) != 0 && kindTagOf(argumentOf(n)) != 0);
+    classifyApplication(n);
+}
 
 void classifyNode(Node* root) {
     if (kindTagOf(root) != 0)

@@ -35,6 +35,16 @@ inline void classify(const NodeRef& term) {
     classifyNode(term.get());
 }
 
+// Classifies a new application whose two parts are classified already (an internal failure
+// otherwise): its facts follow from theirs alone, so classifying it now or later is the same.
+void classifyApplicationNode(Node* n);
+
+// Classifies a new application now when its parts are classified, else leaves it for later.
+inline void classifyIfPartsAre(Node* n) {
+    if ((functionOf(n)->header & kTagMask) != 0 && (argumentOf(n)->header & kTagMask) != 0)
+        classifyApplicationNode(n);
+}
+
 // Classifies n when it is not yet classified.
 inline void ensureClassified(Node* n) {
     if ((n->header & kTagMask) == 0)

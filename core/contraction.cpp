@@ -95,15 +95,15 @@ NodeRef marker(char c, std::string_view name) {
 }
 
 Contraction keep(NodeRef r) {
-    return {ContractionKind::keep, std::move(r), {}};
+    return {ContractionKind::keep, std::move(r), {}, {}};
 }
 Contraction drop(NodeRef r) {
-    return {ContractionKind::drop, std::move(r), {}};
+    return {ContractionKind::drop, std::move(r), {}, {}};
 }
 // K ({ v e body) with e not yet normal => (B K (\ v body)) e: the value is worked out first.
 Contraction evaluateLetValue(Node* v, Node* e, Node* body) {
     NodeRef lambda = apply(makeLetter('\\'), NodeRef(v), NodeRef(body));
-    return {ContractionKind::evaluate, NodeRef(e), std::move(lambda)};
+    return {ContractionKind::evaluate, NodeRef(e), std::move(lambda), {}};
 }
 
 // --- The contraction rules ------------------------------------------------------------------
@@ -186,8 +186,11 @@ Contraction contractName(std::string_view s, DefinitionTable::value_type* entry,
                          Node* const* args, int count, Instantiation how) {
     if (entry == nullptr)
         return drop(marker(']', s));
-    if (how == Instantiation::compiledTemplate && count > 0)
-        return keep(instantiateTemplate(entry->second.get(), args, count));
+    if (how == Instantiation::compiledTemplate && count > 0) {
+        Contraction c{ContractionKind::keep, {}, {}, {}};
+        c.focus = instantiateTemplateUnwound(entry->second.get(), args, count, c.unwound);
+        return c;
+    }
     NodeRef d = entry->second;
     unsigned char letters[kMostArguments];
     int parameters = 0;
@@ -244,6 +247,46 @@ bool isSwapDefinition(const Node* d) {
 
 } // namespace
 
+NameLookup resolveName(const Node* h, std::string_view s) {
+    struct Slot {
+        const Node* atom = nullptr;
+        std::uint64_t generation = 0;
+        std::uint32_t length = 0;
+        char text[20];
+        NameLookup answer{};
+    };
+    constexpr std::size_t kSlots = 2048;
+    static Slot slots[kSlots];
+    const std::uint64_t generation = definitionTable().generation();
+    const auto address = reinterpret_cast<std::uintptr_t>(h);
+    Slot& slot = slots[(address >> 4 ^ address >> 15) & (kSlots - 1)];
+    if (slot.atom == h && slot.generation == generation && slot.length == s.size() &&
+        std::memcmp(slot.text, s.data(), s.size()) == 0)
+        return slot.answer;
+    const NameLookup answer = lookUpName(s);
+    if (s.size() <= sizeof slot.text) {
+        slot.atom = h;
+        slot.generation = generation;
+        slot.length = static_cast<std::uint32_t>(s.size());
+        std::memcpy(slot.text, s.data(), s.size());
+        slot.answer = answer;
+    }
+    return answer;
+}
+
+Node* normalConstantOf(Node* h) {
+    if (!isAtomNode(h) || arityOf(h) != 0)
+        return nullptr;
+    const std::string_view s(atomBytes(h), measureText(h));
+    const NameLookup name = resolveName(h, s);
+    if (name.builtin != nullptr || name.entry == nullptr)
+        return nullptr;
+    Node* d = name.entry->second.get();
+    if (isLambdaForm(d) || firstByteOf(d) == ')' || !isNormalNode(d))
+        return nullptr;
+    return d;
+}
+
 NodeRef makeLetter(char c) {
     const char text[2] = {c, '\0'};
     return NodeRef(newAtomNode(text, 1));
@@ -281,7 +324,7 @@ Contraction contractFocus(NodeRef a, Instantiation how) {
 
     NameLookup name{nullptr, nullptr};
     if (first >= 'a' && first <= 'z') {
-        name = lookUpName(s);
+        name = resolveName(h, s);
         if (name.builtin != nullptr)
             return contractBuiltin(*name.builtin, std::move(a));
     }
@@ -309,7 +352,7 @@ Contraction contractFocus(NodeRef a, Instantiation how) {
     if (first == ')')
         return contractUpdate(s, args[0]);
     if (name.entry == nullptr)
-        name = lookUpName(s);
+        name = resolveName(h, s);
     return contractName(s, name.entry, args, count, how);
 }
 

@@ -7,6 +7,7 @@
 #include "core/node_store.h"
 
 #include <cstdint>
+#include <string_view>
 
 namespace rill {
 
@@ -20,11 +21,21 @@ enum class ContractionKind : std::uint8_t {
     evaluate, // ((B K F) R): R is worked out first and then handed to the function F
 };
 
+// Argument frames a contraction asks to push before its focus, deepest first, each holding
+// one reference: the spine of an instantiated body that the machine would take apart again
+// at once is left unbuilt (see instantiateTemplate).
+struct Unwound {
+    static constexpr int kMost = 16;
+    int count = 0;
+    Node* arguments[kMost];
+};
+
 // The outcome of one contraction: the next focus, and the frame function for `evaluate`.
 struct Contraction {
     ContractionKind kind;
     NodeRef focus;
     NodeRef frame;
+    Unwound unwound; // only with Instantiation::compiledTemplate
 };
 
 // How a definition with parameters is instantiated: by the substitution walk over its body,
@@ -47,6 +58,18 @@ inline Node* letBinder(const Node* n) {
 inline Node* letValue(const Node* n) {
     return argumentOf(functionOf(n));
 }
+
+// What the head atom h with text s names, through a cache kept by atom: the same name atoms
+// (inside definition bodies) stand at the head of call after call. A cached answer holds the
+// atom's text, so an address reused by another atom is not mistaken for it, and the table's
+// generation, so that any change of the table is seen.
+struct NameLookup;
+NameLookup resolveName(const Node* h, std::string_view s);
+
+// When contracting the lone atom h (arity 0) just gives its entry's value d, because h names
+// a constant whose value is known and normal: d. Otherwise (a built-in, an undefined name, a
+// constant still to be worked out or being worked out) null.
+Node* normalConstantOf(Node* h);
 
 // True while "T" is defined as T a b = b a (as the Prelude defines it), so that an argument
 // frame may hand its argument to the value at once: ((T y) v) would contract to (v y) in the

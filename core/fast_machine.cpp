@@ -40,6 +40,7 @@ Node* frameArgument(const Frame& f) {
 Node* applied(Node* p, Node* x) {
     Node* n = newApplicationNode(p, x);
     ++n->header;
+    classifyIfPartsAre(n);
     return n;
 }
 
@@ -67,8 +68,12 @@ public:
                 continue;
             }
             const int n = arityOf(a);
-            if (n < 0)
-                focusOnFunction(); // K (p a) => (B K (T a)) p
+            if (n < 0) {
+                if (Node* d = normalConstantOf(functionOf(a)); d != nullptr && isSwappingT())
+                    focusOnConstantValue(d);
+                else
+                    focusOnFunction(); // K (p a) => (B K (T a)) p
+            }
             else if (n == 0)
                 stepSaturated();
             else
@@ -131,6 +136,17 @@ private:
         focus_ = p;
     }
 
+    // K (c a) with c a constant whose value d is known and normal. The plain machine takes
+    // three steps: K (c a) => (B K (T a)) c => (B K (T a)) d => K (d a). Here they are one.
+    void focusOnConstantValue(Node* d) {
+        Node* a = focus_;
+        Node* x = argumentOf(a);
+        retainNode(d);
+        retainNode(x);
+        focus_ = applied(d, x);
+        releaseNode(a);
+    }
+
     // K (p a) => (B K p) a: the argument is evaluated under a frame that applies p to it.
     void focusOnArgument() {
         Node* p;
@@ -146,7 +162,10 @@ private:
         focus_ = nullptr;
         Contraction c = contractFocus(NodeRef::adopt(a), Instantiation::compiledTemplate);
         switch (c.kind) {
-        case ContractionKind::keep: break;
+        case ContractionKind::keep:
+            for (int i = 0; i < c.unwound.count; ++i)
+                push(c.unwound.arguments[i], true);
+            break;
         case ContractionKind::drop: dropFrames(); break;
         case ContractionKind::evaluate: push(c.frame.detach(), false); break;
         }

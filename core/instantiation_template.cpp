@@ -24,12 +24,14 @@ enum class Op : std::uint8_t {
 struct Instruction {
     Op op;
     std::uint8_t argument; // Op::argument: which argument
+    bool spine;            // Op::application on the spine of the body (the head's side)
     Node* node;            // the body node the instruction stands for
 };
 
 struct Template {
     NodeRef definition; // keeps the body's nodes alive
     int parameters = 0;
+    int spine = 0; // the applications on the body's spine that are rebuilt, at most Unwound::kMost
     std::vector<Instruction> code;
 };
 
@@ -60,38 +62,46 @@ std::unique_ptr<Template> compile(Node* definition) {
         Node* node;
         std::uint32_t mask;
         Op rebuild; // Op::shared while the node is still to be entered
+        bool spine;
     };
-    std::vector<Frame> frames{{d, mask, Op::shared}};
+    std::vector<Frame> frames{{d, mask, Op::shared, true}};
     while (!frames.empty()) {
         const Frame f = frames.back();
         frames.pop_back();
         Node* n = f.node;
         if (f.rebuild != Op::shared) {
-            t->code.push_back({f.rebuild, 0, n});
+            t->code.push_back({f.rebuild, 0, f.spine, n});
+            if (f.spine)
+                ++t->spine;
             continue;
         }
         const std::uint32_t m = f.mask;
         if ((freeVariablesOf(n) & m) == 0) {
-            t->code.push_back({Op::shared, 0, n});
+            t->code.push_back({Op::shared, 0, false, n});
         } else if (isAtomNode(n)) {
             t->code.push_back(
-                {Op::argument, static_cast<std::uint8_t>(slot[atomBytes(n)[0] - 'a']), n});
+                {Op::argument, static_cast<std::uint8_t>(slot[atomBytes(n)[0] - 'a']), false, n});
         } else if (isLambdaForm(n)) {
             const unsigned char w = firstByteOf(argumentOf(functionOf(n)));
             const std::uint32_t hidden = w >= 'a' && w <= 'z' ? std::uint32_t{1} << (w - 'a') : 0;
-            frames.push_back({n, m, Op::lambda});
-            frames.push_back({argumentOf(n), m & ~hidden, Op::shared});
+            frames.push_back({n, m, Op::lambda, false});
+            frames.push_back({argumentOf(n), m & ~hidden, Op::shared, false});
         } else if (isLetForm(n)) {
             const unsigned char w = firstByteOf(letBinder(n));
             const std::uint32_t hidden = w >= 'a' && w <= 'z' ? std::uint32_t{1} << (w - 'a') : 0;
-            frames.push_back({n, m, Op::let});
-            frames.push_back({argumentOf(n), m & ~hidden, Op::shared});
-            frames.push_back({letValue(n), m, Op::shared});
+            frames.push_back({n, m, Op::let, false});
+            frames.push_back({argumentOf(n), m & ~hidden, Op::shared, false});
+            frames.push_back({letValue(n), m, Op::shared, false});
         } else {
-            frames.push_back({n, m, Op::application});
-            frames.push_back({argumentOf(n), m, Op::shared});
-            frames.push_back({functionOf(n), m, Op::shared});
+            frames.push_back({n, m, Op::application, f.spine});
+            frames.push_back({argumentOf(n), m, Op::shared, false});
+            frames.push_back({functionOf(n), m, Op::shared, f.spine});
         }
+    }
+    if (t->spine > Unwound::kMost) {
+        for (Instruction& i : t->code)
+            i.spine = false;
+        t->spine = 0;
     }
     return t;
 }
@@ -108,13 +118,26 @@ Template& templateOf(Node* definition) {
     return *slot;
 }
 
-} // namespace
+// (p x) from two references, handed over; the node n itself when p and x are its own parts.
+Node* rebuilt(Node* n, Node* p, Node* x) {
+    if (p == functionOf(n) && x == argumentOf(n)) {
+        releaseNode(p);
+        releaseNode(x);
+        retainNode(n);
+        return n;
+    }
+    Node* made = newApplicationNode(p, x);
+    ++made->header;
+    classifyIfPartsAre(made);
+    return made;
+}
 
-NodeRef instantiateTemplate(Node* definition, Node* const* args, int count) {
-    const Template& t = templateOf(definition);
-    RILL_ASSERT(t.parameters == count);
-    static auto& results = *new WorkStack<Node*>; // each holds one reference
-    const std::size_t floor = results.size();
+// Runs the template's code onto the result stack. With `skipSpine` the spine's applications
+// are not built: the head and the spine's arguments x1 .. xm are left on the stack, in that
+// order, and their body nodes in `spineNodes`.
+void run(const Template& t, Node* const* args, WorkStack<Node*>& results, bool skipSpine,
+         Node** spineNodes) {
+    int spineSeen = 0;
     for (const Instruction& i : t.code) {
         switch (i.op) {
         case Op::shared:
@@ -126,19 +149,13 @@ NodeRef instantiateTemplate(Node* definition, Node* const* args, int count) {
             results.push(args[i.argument]);
             break;
         case Op::application: {
+            if (skipSpine && i.spine) {
+                spineNodes[spineSeen++] = i.node;
+                break;
+            }
             Node* x = results.pop();
             Node* p = results.pop();
-            Node* n = i.node;
-            if (p == functionOf(n) && x == argumentOf(n)) {
-                releaseNode(p);
-                releaseNode(x);
-                retainNode(n);
-                results.push(n);
-            } else {
-                Node* made = newApplicationNode(p, x);
-                ++made->header;
-                results.push(made);
-            }
+            results.push(rebuilt(i.node, p, x));
             break;
         }
         case Op::lambda: {
@@ -147,6 +164,7 @@ NodeRef instantiateTemplate(Node* definition, Node* const* args, int count) {
             retainNode(head);
             Node* made = newApplicationNode(head, b);
             ++made->header;
+            classifyIfPartsAre(made);
             results.push(made);
             break;
         }
@@ -157,15 +175,67 @@ NodeRef instantiateTemplate(Node* definition, Node* const* args, int count) {
             retainNode(head);
             Node* inner = newApplicationNode(head, e);
             ++inner->header;
+            classifyIfPartsAre(inner);
             Node* made = newApplicationNode(inner, b);
             ++made->header;
+            classifyIfPartsAre(made);
             results.push(made);
             break;
         }
         }
     }
+}
+
+WorkStack<Node*>& resultStack() {
+    static auto& results = *new WorkStack<Node*>; // each holds one reference
+    return results;
+}
+
+} // namespace
+
+NodeRef instantiateTemplate(Node* definition, Node* const* args, int count) {
+    const Template& t = templateOf(definition);
+    RILL_ASSERT(t.parameters == count);
+    WorkStack<Node*>& results = resultStack();
+    const std::size_t floor = results.size();
+    run(t, args, results, false, nullptr);
     RILL_ASSERT(results.size() == floor + 1);
     return NodeRef::adopt(results.pop());
+}
+
+NodeRef instantiateTemplateUnwound(Node* definition, Node* const* args, int count,
+                                   Unwound& unwound) {
+    const Template& t = templateOf(definition);
+    RILL_ASSERT(t.parameters == count);
+    unwound.count = 0;
+    if (t.spine == 0)
+        return instantiateTemplate(definition, args, count);
+    WorkStack<Node*>& results = resultStack();
+    const std::size_t floor = results.size();
+    Node* spineNodes[Unwound::kMost];
+    run(t, args, results, true, spineNodes);
+    const int m = t.spine;
+    RILL_ASSERT(results.size() == floor + 1 + static_cast<std::size_t>(m));
+    // The built spine would be N1 = (h x1), ..., Nm = (Nm-1 xm), of arities a0 - 1, ...,
+    // a0 - m for a head h of arity a0 that is not data and not unbounded. The machine takes
+    // every Nk of negative arity apart, pushing the argument frame xk, until it reaches Nj,
+    // j = a0; N1 is always built, since the machine looks at its head as a whole.
+    Node* h = results.at(floor);
+    int built = m;
+    if (!isDataNode(h)) {
+        const int a0 = arityOf(h);
+        if (a0 != kUnboundedArity && a0 < m)
+            built = a0 < 1 ? 1 : a0;
+    }
+    for (int k = m; k > built; --k)
+        unwound.arguments[unwound.count++] = results.at(floor + static_cast<std::size_t>(k));
+    Node* focus = h;
+    for (int k = 1; k <= built; ++k)
+        focus = rebuilt(spineNodes[k - 1], focus, results.at(floor + static_cast<std::size_t>(k)));
+    // Every reference on the stack has changed hands: into the focus or into the frames.
+    for (int k = 0; k <= m; ++k)
+        results.pop();
+    return NodeRef::adopt(focus);
 }
 
 } // namespace rill

@@ -12,4 +12,12 @@ namespace rill {
 // one). count must be the definition's number of parameters (an internal failure otherwise).
 NodeRef instantiateTemplate(Node* definition, Node* const* args, int count);
 
+struct Unwound;
+// The same, for a machine that would take the body's spine apart at once: while the built
+// term would be an application (p x) of negative arity, x becomes an argument frame in
+// `unwound` instead and p is looked at, down to the first application of the spine. The
+// returned focus and frames are exactly what the machine's own steps would leave.
+NodeRef instantiateTemplateUnwound(Node* definition, Node* const* args, int count,
+                                   Unwound& unwound);
+
 } // namespace rill
