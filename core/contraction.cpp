@@ -108,17 +108,6 @@ Contraction evaluateLetValue(Node* v, Node* e, Node* body) {
 
 // --- The contraction rules ------------------------------------------------------------------
 
-// K (b a1 .. an) => K R, R the built-in's result; a marker at R's head drops K: I R.
-Contraction contractBuiltin(const BuiltinEntry& builtin, NodeRef call) {
-    NodeRef r = builtin.implementation(std::move(call));
-    if (isApplication(r)) {
-        const unsigned char head = firstByteOf(functionOf(r.get()));
-        if (head == ')' || head == ']')
-            return drop(std::move(r));
-    }
-    return keep(std::move(r));
-}
-
 // "0" x => K x; any other number n x => V b r with the parts of its unfolding.
 Contraction contractNumber(std::string_view s, Node* a1) {
     if (s == "0")
@@ -287,6 +276,27 @@ Node* normalConstantOf(Node* h) {
     return d;
 }
 
+BuiltinCallObserver& builtinCallObserver() {
+    static BuiltinCallObserver observer = nullptr;
+    return observer;
+}
+
+void observeBuiltinCalls(BuiltinCallObserver observer) {
+    builtinCallObserver() = observer;
+}
+
+Contraction contractBuiltin(const BuiltinEntry& builtin, NodeRef call) {
+    if (BuiltinCallObserver observer = builtinCallObserver(); observer != nullptr)
+        observer(call);
+    NodeRef r = builtin.implementation(std::move(call));
+    if (isApplication(r)) {
+        const unsigned char head = firstByteOf(functionOf(r.get()));
+        if (head == ')' || head == ']')
+            return drop(std::move(r));
+    }
+    return keep(std::move(r));
+}
+
 NodeRef makeLetter(char c) {
     const char text[2] = {c, '\0'};
     return NodeRef(newAtomNode(text, 1));
@@ -410,10 +420,13 @@ NodeRef substituteLetters(NodeRef body, Node* const* values, std::uint32_t mask)
             frames.pop();
             NodeRef x = results.pop();
             NodeRef p = results.pop();
-            if (p.get() == functionOf(n) && x.get() == argumentOf(n))
+            if (p.get() == functionOf(n) && x.get() == argumentOf(n)) {
                 results.push(NodeRef(n));
-            else
-                results.push(apply(std::move(p), std::move(x)));
+            } else {
+                NodeRef made = apply(std::move(p), std::move(x));
+                classifyIfPartsAre(made.get()); // its facts follow from its parts' alone
+                results.push(std::move(made));
+            }
             break;
         }
         case Stage::RebuildLet: {

@@ -46,6 +46,17 @@ enum class Instantiation : std::uint8_t { substitution, compiledTemplate };
 // otherwise). Built-ins are called here, and constants are stored back here.
 Contraction contractFocus(NodeRef focus, Instantiation how);
 
+// Called with every saturated built-in call just before the built-in runs, when set (null by
+// default): a way for tools to watch which built-ins a run calls, in which order, with which
+// arguments. It must not change the call.
+using BuiltinCallObserver = void (*)(const NodeRef& call);
+void observeBuiltinCalls(BuiltinCallObserver observer);
+
+struct BuiltinEntry;
+// K (b a1 .. an) => K R, R the built-in's result for the saturated call; a marker at R's head
+// drops K: I R.
+Contraction contractBuiltin(const BuiltinEntry& builtin, NodeRef call);
+
 // The body with every free occurrence of each letter in the mask (bit i for "a" + i) replaced
 // by values[i], all at once. Only the nodes whose free letters meet the mask are rebuilt;
 // every other sub-term is shared unchanged. A lambda or let binder hides its letter.

@@ -1,7 +1,10 @@
 #include "core/fast_machine.h"
 
+#include "builtins/builtin_table.h"
 #include "core/classification.h"
 #include "core/contraction.h"
+#include "core/definition_table.h"
+#include "core/instantiation_template.h"
 #include "core/reducer.h"
 #include "core/work_stack.h"
 
@@ -156,11 +159,98 @@ private:
         focus_ = x;
     }
 
-    // The contraction of the focus, and what it does to the continuation.
-    void contractNow() {
+    // A call of a defined name or a built-in, contracted here without the general dispatch:
+    // a head atom naming a definition with parameters is instantiated from its template, one
+    // naming a built-in calls it. Every other head takes the general way. False when this way
+    // does not apply; nothing has happened then.
+    bool contractCall() {
         Node* a = focus_;
-        focus_ = nullptr;
-        Contraction c = contractFocus(NodeRef::adopt(a), Instantiation::compiledTemplate);
+        Node* h = a;
+        int count = 0;
+        while (!isAtomNode(h)) {
+            if (kindTagOf(h) == kDataTag || count == kMostArguments)
+                return false;
+            h = functionOf(h);
+            ++count;
+        }
+        if (count == 0)
+            return false;
+        const char* text = atomBytes(h);
+        const auto first = static_cast<unsigned char>(text[0]);
+        NameLookup name{nullptr, nullptr};
+        if ((first == '{' || first == '\\') && text[1] == '\0' && count == 3)
+            return contractBinder(first == '{');
+        if (first >= 'A' && first <= 'Z' && text[1] == '\0') {
+            name = letterName(first);
+        } else if (first >= 'a' && first <= 'z') {
+            name = resolveName(h, std::string_view(text, measureText(h)));
+            if (name.builtin != nullptr) {
+                focus_ = nullptr;
+                finish(contractBuiltin(*name.builtin, NodeRef::adopt(a)));
+                return true;
+            }
+        } else {
+            return false;
+        }
+        if (name.entry == nullptr)
+            return false;
+        Node* args[kMostArguments];
+        Node* n = a;
+        for (int i = count - 1; i >= 0; --i) {
+            args[i] = argumentOf(n);
+            n = functionOf(n);
+        }
+        Node* body = instantiateTemplateUnwound(name.entry->second.get(), args, count, unwound_)
+                         .detach();
+        for (int i = 0; i < unwound_.count; ++i)
+            push(unwound_.arguments[i], true);
+        focus_ = body;
+        releaseNode(a);
+        return true;
+    }
+
+    // The let form { v e body with e normal => body with e put in for v; the lambda form
+    // \ v body x => body with x put in for v. A let whose value is still to be worked out,
+    // and a binder that is not a letter, take the general way.
+    bool contractBinder(bool let) {
+        Node* a = focus_;
+        Node* third = argumentOf(a);
+        Node* second = argumentOf(functionOf(a));
+        Node* v = argumentOf(functionOf(functionOf(a)));
+        const unsigned char letter = firstByteOf(v);
+        if (letter < 'a' || letter > 'z')
+            return false;
+        Node* body = let ? third : second;
+        Node* value = let ? second : third;
+        if (let && !isNormalNode(value))
+            return false;
+        Node* result = substituteByTemplate(body, value, letter, unwound_).detach();
+        for (int i = 0; i < unwound_.count; ++i)
+            push(unwound_.arguments[i], true);
+        focus_ = result;
+        releaseNode(a);
+        return true;
+    }
+
+    // What a one-letter name means, from a table by letter kept while the definitions stay.
+    NameLookup letterName(unsigned char letter) {
+        struct Slot {
+            std::uint64_t generation = ~std::uint64_t{0};
+            NameLookup answer{};
+        };
+        static Slot slots[26];
+        Slot& slot = slots[letter - 'A'];
+        const std::uint64_t generation = definitionTable().generation();
+        if (slot.generation != generation) {
+            const char text[1] = {static_cast<char>(letter)};
+            slot.answer = lookUpName(std::string_view(text, 1));
+            slot.generation = generation;
+        }
+        return slot.answer;
+    }
+
+    // Applies a contraction's outcome to the continuation and the focus.
+    void finish(Contraction c) {
         switch (c.kind) {
         case ContractionKind::keep:
             for (int i = 0; i < c.unwound.count; ++i)
@@ -170,6 +260,15 @@ private:
         case ContractionKind::evaluate: push(c.frame.detach(), false); break;
         }
         focus_ = c.focus.detach();
+    }
+
+    // The contraction of the focus, and what it does to the continuation.
+    void contractNow() {
+        if (contractCall())
+            return;
+        Node* a = focus_;
+        focus_ = nullptr;
+        finish(contractFocus(NodeRef::adopt(a), Instantiation::compiledTemplate));
     }
 
     // A saturated focus: lazy heads, data and terms with nothing pending are contracted; a let
@@ -233,7 +332,10 @@ private:
             focusOnFunction(); // K (p a) => (B K (T a)) p
     }
 
+    static constexpr int kMostArguments = 12;
+
     WorkStack<Frame>& frames_;
+    Unwound unwound_;
     std::size_t floor_;
     Node* focus_; // holds one reference while the machine runs
 };

@@ -29,7 +29,8 @@ struct Instruction {
 };
 
 struct Template {
-    NodeRef definition; // keeps the body's nodes alive
+    NodeRef definition; // the node it was compiled from; keeps the body's nodes alive
+    unsigned char letter = 0; // for a body compiled for one letter: that letter
     int parameters = 0;
     int spine = 0; // the applications on the body's spine that are rebuilt, at most Unwound::kMost
     std::vector<Instruction> code;
@@ -37,6 +38,11 @@ struct Template {
 
 // Compiles the walk of the substitution over the body: the same nodes are visited in the
 // same order, so the same nodes get classified, and the built term is the same.
+// Compiles the substitution of the letters in the mask into the body d, letter v taking
+// argument slot[v - 'a'].
+void compileBody(Template* t, Node* d, const int* slot, std::uint32_t mask);
+
+// A definition's template: its parameters peeled, the last parameter of a letter winning.
 std::unique_ptr<Template> compile(Node* definition) {
     auto t = std::make_unique<Template>();
     t->definition = NodeRef(definition);
@@ -58,6 +64,22 @@ std::unique_ptr<Template> compile(Node* definition) {
         mask |= std::uint32_t{1} << (v - 'a');
         slot[v - 'a'] = i;
     }
+    compileBody(t.get(), d, slot, mask);
+    return t;
+}
+
+// The template of a body with one letter v put in: a lambda form's or a let form's body.
+std::unique_ptr<Template> compileForLetter(Node* body, unsigned char v) {
+    auto t = std::make_unique<Template>();
+    t->definition = NodeRef(body);
+    t->letter = v;
+    t->parameters = 1;
+    int slot[26] = {};
+    compileBody(t.get(), body, slot, std::uint32_t{1} << (v - 'a'));
+    return t;
+}
+
+void compileBody(Template* t, Node* d, const int* slot, std::uint32_t mask) {
     struct Frame {
         Node* node;
         std::uint32_t mask;
@@ -103,7 +125,6 @@ std::unique_ptr<Template> compile(Node* definition) {
             i.spine = false;
         t->spine = 0;
     }
-    return t;
 }
 
 // The templates by definition node, in a direct-mapped cache. A slot holds its definition,
@@ -116,6 +137,30 @@ Template& templateOf(Node* definition) {
     if (slot == nullptr || slot->definition.get() != definition)
         slot = compile(definition);
     return *slot;
+}
+
+// The templates of bodies by node and letter, kept the same way. Many lambda and let bodies
+// are built afresh by each instantiation of their definition and used once, so a body is
+// compiled only when it comes again: null the first time.
+const Template* templateOf(Node* body, unsigned char v) {
+    struct Slot {
+        NodeRef seen; // met once, not compiled
+        std::unique_ptr<Template> compiled;
+    };
+    constexpr std::size_t kSlots = 4096;
+    static auto& slots = *new std::vector<Slot>(kSlots);
+    const auto address = reinterpret_cast<std::uintptr_t>(body);
+    Slot& slot = slots[(address >> 4 ^ address >> 16 ^ v) & (kSlots - 1)];
+    if (slot.compiled != nullptr && slot.compiled->definition.get() == body &&
+        slot.compiled->letter == v)
+        return slot.compiled.get();
+    if (!slot.seen.empty() && slot.seen.get() == body) {
+        slot.compiled = compileForLetter(body, v);
+        slot.seen = NodeRef();
+        return slot.compiled.get();
+    }
+    slot.seen = NodeRef(body);
+    return nullptr;
 }
 
 // (p x) from two references, handed over; the node n itself when p and x are its own parts.
@@ -191,26 +236,16 @@ WorkStack<Node*>& resultStack() {
     return results;
 }
 
-} // namespace
-
-NodeRef instantiateTemplate(Node* definition, Node* const* args, int count) {
-    const Template& t = templateOf(definition);
-    RILL_ASSERT(t.parameters == count);
-    WorkStack<Node*>& results = resultStack();
-    const std::size_t floor = results.size();
-    run(t, args, results, false, nullptr);
-    RILL_ASSERT(results.size() == floor + 1);
-    return NodeRef::adopt(results.pop());
-}
-
-NodeRef instantiateTemplateUnwound(Node* definition, Node* const* args, int count,
-                                   Unwound& unwound) {
-    const Template& t = templateOf(definition);
-    RILL_ASSERT(t.parameters == count);
+// Runs a template, leaving its spine's applications of negative arity unbuilt.
+NodeRef runUnwound(const Template& t, Node* const* args, Unwound& unwound) {
     unwound.count = 0;
-    if (t.spine == 0)
-        return instantiateTemplate(definition, args, count);
     WorkStack<Node*>& results = resultStack();
+    if (t.spine == 0) {
+        const std::size_t floor = results.size();
+        run(t, args, results, false, nullptr);
+        RILL_ASSERT(results.size() == floor + 1);
+        return NodeRef::adopt(results.pop());
+    }
     const std::size_t floor = results.size();
     Node* spineNodes[Unwound::kMost];
     run(t, args, results, true, spineNodes);
@@ -236,6 +271,35 @@ NodeRef instantiateTemplateUnwound(Node* definition, Node* const* args, int coun
     for (int k = 0; k <= m; ++k)
         results.pop();
     return NodeRef::adopt(focus);
+}
+
+} // namespace
+
+NodeRef instantiateTemplate(Node* definition, Node* const* args, int count) {
+    const Template& t = templateOf(definition);
+    RILL_ASSERT(t.parameters == count);
+    WorkStack<Node*>& results = resultStack();
+    const std::size_t floor = results.size();
+    run(t, args, results, false, nullptr);
+    RILL_ASSERT(results.size() == floor + 1);
+    return NodeRef::adopt(results.pop());
+}
+
+NodeRef instantiateTemplateUnwound(Node* definition, Node* const* args, int count,
+                                   Unwound& unwound) {
+    const Template& t = templateOf(definition);
+    RILL_ASSERT(t.parameters == count);
+    return runUnwound(t, args, unwound);
+}
+
+NodeRef substituteByTemplate(Node* body, Node* value, unsigned char v, Unwound& unwound) {
+    RILL_ASSERT(v >= 'a' && v <= 'z');
+    if (const Template* t = templateOf(body, v); t != nullptr)
+        return runUnwound(*t, &value, unwound);
+    unwound.count = 0;
+    Node* values[26] = {};
+    values[v - 'a'] = value;
+    return substituteLetters(NodeRef(body), values, std::uint32_t{1} << (v - 'a'));
 }
 
 } // namespace rill

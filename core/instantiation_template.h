@@ -21,3 +21,12 @@ NodeRef instantiateTemplateUnwound(Node* definition, Node* const* args, int coun
                                    Unwound& unwound);
 
 } // namespace rill
+
+namespace rill {
+
+// The body with the value put in for every free occurrence of the letter v ("a" to "z"), as
+// `substitute` builds it, from a template kept for the body and the letter; the spine left
+// unbuilt as with instantiateTemplateUnwound.
+NodeRef substituteByTemplate(Node* body, Node* value, unsigned char v, Unwound& unwound);
+
+} // namespace rill
