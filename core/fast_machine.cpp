@@ -67,7 +67,8 @@ public:
                     focus_ = nullptr;
                     return NodeRef::adopt(a);
                 }
-                plugValue();
+                if (!applyFromFrames())
+                    plugValue();
                 continue;
             }
             const int n = arityOf(a);
@@ -157,6 +158,70 @@ private:
         takeFocusParts(p, x);
         push(p, false);
         focus_ = x;
+    }
+
+    // A normal value v under r argument frames y1 .. yr (y1 on top), r its arity. The plain
+    // machine builds (v y1), (v y1 y2), ... one step at a time and contracts (v y1 .. yr)
+    // once it is saturated: a lazy head at once, a strict one when every yi is normal (else
+    // it works on the first yi that is not). When v's head names a definition, its body is
+    // instantiated here from v's own arguments and the yi, without building that spine.
+    // False when this does not apply; nothing has happened then.
+    bool applyFromFrames() {
+        Node* v = focus_;
+        const unsigned tag = kindTagOf(v);
+        if (tag == kDataTag)
+            return false;
+        const int r = static_cast<int>(tag & 63) - kArityBias;
+        const std::size_t size = frames_.size();
+        if (r < 1 || r > kMostArguments || size - floor_ < static_cast<std::size_t>(r))
+            return false;
+        for (int i = 0; i < r; ++i)
+            if (!frames_.at(size - 1 - static_cast<std::size_t>(i)).argument)
+                return false;
+        Node* h = v;
+        int own = 0;
+        while (!isAtomNode(h)) {
+            h = functionOf(h);
+            ++own;
+        }
+        const int count = own + r;
+        if (count > kMostArguments || !isSwappingT())
+            return false;
+        const char* text = atomBytes(h);
+        const auto first = static_cast<unsigned char>(text[0]);
+        NameLookup name{nullptr, nullptr};
+        if (first >= 'A' && first <= 'Z' && text[1] == '\0')
+            name = letterName(first);
+        else if (first >= 'a' && first <= 'z')
+            name = resolveName(h, std::string_view(text, measureText(h)));
+        else
+            return false;
+        if (name.builtin != nullptr || name.entry == nullptr)
+            return false;
+        Node* args[kMostArguments];
+        Node* n = v;
+        for (int i = own - 1; i >= 0; --i) {
+            args[i] = argumentOf(n);
+            n = functionOf(n);
+        }
+        const bool lazy = kLazyHeads.lazy[first];
+        for (int i = 0; i < r; ++i) {
+            Node* y = frames_.at(size - 1 - static_cast<std::size_t>(i)).node;
+            // The plain machine classifies each yi as part of the spine it builds.
+            ensureClassified(y);
+            if (!lazy && !isNormalNode(y))
+                return false;
+            args[own + i] = y;
+        }
+        Node* body =
+            instantiateTemplateUnwound(name.entry->second.get(), args, count, unwound_).detach();
+        for (int i = 0; i < r; ++i)
+            releaseNode(frames_.pop().node);
+        for (int i = 0; i < unwound_.count; ++i)
+            push(unwound_.arguments[i], true);
+        focus_ = body;
+        releaseNode(v);
+        return true;
     }
 
     // A call of a defined name or a built-in, contracted here without the general dispatch:
