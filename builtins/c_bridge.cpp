@@ -15,6 +15,7 @@
 
 #include <cinttypes>
 #include <map>
+#include <string>
 
 namespace rill {
 
@@ -94,7 +95,16 @@ BridgeArgs::BridgeArgs(NodeRef call, std::string_view kinds) {
 }
 
 NodeRef callBridge(NodeRef call) {
-    const BridgeRow* row = findBridgeRow(headName(call));
+    // The row of the last call's name is kept: a program calls the same wrapper over and over.
+    static std::string lastName;
+    static const BridgeRow* lastRow = nullptr;
+    const std::string_view name = headName(call);
+    const BridgeRow* row = lastRow;
+    if (row == nullptr || name != lastName) {
+        row = findBridgeRow(name);
+        lastName = name;
+        lastRow = row;
+    }
     RILL_ASSERT(row != nullptr);
     const BridgeArgs args(std::move(call), row->kinds);
     if (!args.ok())

@@ -94,6 +94,22 @@ NodeRef magnitudeOf(const NodeRef& value) {
 }
 
 std::int64_t toInt64(const NodeRef& value) {
+    // The common case first: a canonical digit text of at most 18 digits, read directly.
+    if (const Node* n = value.get(); isAtomNode(n)) {
+        const char* s = atomBytes(n);
+        if (s[0] >= '0' && s[0] <= '9') {
+            const std::size_t length = measureText(n);
+            const std::size_t from = s[0] == '0' && length > 1 ? 1 : 0; // the sign "0"
+            if (length - from <= 18 && (length == 1 || s[from] != '0')) {
+                std::int64_t v = 0;
+                std::size_t i = from;
+                for (; i < length && s[i] >= '0' && s[i] <= '9'; ++i)
+                    v = v * 10 + (s[i] - '0');
+                if (i == length)
+                    return from == 1 ? -v : v;
+            }
+        }
+    }
     const std::uint64_t low = toUInt64(value);
     return static_cast<std::int64_t>(isNonNegative(value) ? low : std::uint64_t{0} - low);
 }

@@ -40,9 +40,32 @@ inline void classify(const NodeRef& term) {
 void classifyApplicationNode(Node* n);
 
 // Classifies a new application now when its parts are classified, else leaves it for later.
+// The common case, two parts that are neither data nor hold free letters and a function part
+// that is not (\ v), is worked out here; the rest by classifyApplicationNode.
 inline void classifyIfPartsAre(Node* n) {
-    if ((functionOf(n)->header & kTagMask) != 0 && (argumentOf(n)->header & kTagMask) != 0)
+    const Node* p = functionOf(n);
+    const Node* x = argumentOf(n);
+    const std::uint64_t hp = p->header;
+    const std::uint64_t hx = x->header;
+    const unsigned tp = static_cast<unsigned>((hp & kTagMask) >> kTagShift);
+    const unsigned tx = static_cast<unsigned>((hx & kTagMask) >> kTagShift);
+    if (tp == 0 || tx == 0)
+        return;
+    constexpr unsigned kUnboundedCode = kUnboundedArity + kArityBias;
+    const auto freeOf = [](std::uint64_t h, unsigned t) {
+        const auto span = static_cast<std::uint32_t>((h & kSpanMask) >> kSpanShift);
+        return (h & kAtomBit) == 0 || (t & 63) == kUnboundedCode ? span : 0;
+    };
+    if (tp == kDataTag || tx == kDataTag || (freeOf(hp, tp) | freeOf(hx, tx)) != 0 ||
+        ((hp & kAtomBit) == 0 && firstByteOf(functionOf(p)) == '\\')) {
         classifyApplicationNode(n);
+        return;
+    }
+    const unsigned cp = tp & 63;
+    const unsigned code = (cp == kUnboundedCode || cp <= kLowestArity + kArityBias) ? cp : cp - 1;
+    const bool pending = ((hp | hx) & kPendingBit) != 0 || (tx & 63) < 1 + kArityBias;
+    n->header = (n->header & (kCountMask | kAtomBit)) | (std::uint64_t{code} << kArityShift) |
+                (pending ? kPendingBit : 0);
 }
 
 // Classifies n when it is not yet classified.

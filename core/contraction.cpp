@@ -175,7 +175,7 @@ Contraction contractName(std::string_view s, DefinitionTable::value_type* entry,
                          Node* const* args, int count, Instantiation how) {
     if (entry == nullptr)
         return drop(marker(']', s));
-    if (how == Instantiation::compiledTemplate && count > 0) {
+    if (how == Instantiation::compiledTemplate && isLambdaForm(entry->second.get())) {
         Contraction c{ContractionKind::keep, {}, {}, {}};
         c.focus = instantiateTemplateUnwound(entry->second.get(), args, count, c.unwound);
         return c;

@@ -196,7 +196,9 @@ private:
             name = resolveName(h, std::string_view(text, measureText(h)));
         else
             return false;
-        if (name.builtin != nullptr || name.entry == nullptr)
+        // A definition without parameters is a constant, whatever it is applied to.
+        if (name.builtin != nullptr || name.entry == nullptr ||
+            !isLambdaForm(name.entry->second.get()))
             return false;
         Node* args[kMostArguments];
         Node* n = v;
@@ -257,7 +259,8 @@ private:
         } else {
             return false;
         }
-        if (name.entry == nullptr)
+        // A definition without parameters is a constant, whatever it is applied to.
+        if (name.entry == nullptr || !isLambdaForm(name.entry->second.get()))
             return false;
         Node* args[kMostArguments];
         Node* n = a;

@@ -231,6 +231,90 @@ void run(const Template& t, Node* const* args, WorkStack<Node*>& results, bool s
     }
 }
 
+// The substitution walk for one letter, on raw nodes: the same nodes are visited in the same
+// order and the same term is built as by substituteLetters. A new reference on the result.
+Node* substituteOne(Node* body, Node* value, unsigned char v) {
+    const std::uint32_t bit = std::uint32_t{1} << (v - 'a');
+    if ((freeVariablesOf(body) & bit) == 0) {
+        retainNode(body);
+        return body;
+    }
+    enum class Stage : std::uint8_t { enter, application, let, lambda };
+    struct Frame {
+        Node* node;
+        std::uint32_t mask;
+        Stage stage;
+    };
+    static auto& frames = *new WorkStack<Frame>;
+    static auto& results = *new WorkStack<Node*>; // each holds one reference
+    const std::size_t frameFloor = frames.size();
+    const std::size_t resultFloor = results.size();
+    frames.push({body, bit, Stage::enter});
+    while (!frames.empty(frameFloor)) {
+        const Frame f = frames.pop();
+        Node* n = f.node;
+        switch (f.stage) {
+        case Stage::enter: {
+            if ((freeVariablesOf(n) & f.mask) == 0) {
+                retainNode(n);
+                results.push(n);
+            } else if (isAtomNode(n)) {
+                retainNode(value); // the letter itself
+                results.push(value);
+            } else if (isLambdaForm(n)) {
+                const unsigned char w = firstByteOf(argumentOf(functionOf(n)));
+                const std::uint32_t hidden = w >= 'a' && w <= 'z' ? std::uint32_t{1} << (w - 'a') : 0;
+                frames.push({n, f.mask, Stage::lambda});
+                frames.push({argumentOf(n), f.mask & ~hidden, Stage::enter});
+            } else if (isLetForm(n)) {
+                const unsigned char w = firstByteOf(letBinder(n));
+                const std::uint32_t hidden = w >= 'a' && w <= 'z' ? std::uint32_t{1} << (w - 'a') : 0;
+                frames.push({n, f.mask, Stage::let});
+                frames.push({argumentOf(n), f.mask & ~hidden, Stage::enter});
+                frames.push({letValue(n), f.mask, Stage::enter});
+            } else {
+                frames.push({n, f.mask, Stage::application});
+                frames.push({argumentOf(n), f.mask, Stage::enter});
+                frames.push({functionOf(n), f.mask, Stage::enter});
+            }
+            break;
+        }
+        case Stage::application: {
+            Node* x = results.pop();
+            Node* p = results.pop();
+            results.push(rebuilt(n, p, x));
+            break;
+        }
+        case Stage::lambda: {
+            Node* b = results.pop();
+            Node* head = functionOf(n);
+            retainNode(head);
+            Node* made = newApplicationNode(head, b);
+            ++made->header;
+            classifyIfPartsAre(made);
+            results.push(made);
+            break;
+        }
+        case Stage::let: {
+            Node* b = results.pop();
+            Node* e = results.pop();
+            Node* head = functionOf(functionOf(n));
+            retainNode(head);
+            Node* inner = newApplicationNode(head, e);
+            ++inner->header;
+            classifyIfPartsAre(inner);
+            Node* made = newApplicationNode(inner, b);
+            ++made->header;
+            classifyIfPartsAre(made);
+            results.push(made);
+            break;
+        }
+        }
+    }
+    RILL_ASSERT(results.size() == resultFloor + 1);
+    return results.pop();
+}
+
 WorkStack<Node*>& resultStack() {
     static auto& results = *new WorkStack<Node*>; // each holds one reference
     return results;
@@ -297,9 +381,7 @@ NodeRef substituteByTemplate(Node* body, Node* value, unsigned char v, Unwound& 
     if (const Template* t = templateOf(body, v); t != nullptr)
         return runUnwound(*t, &value, unwound);
     unwound.count = 0;
-    Node* values[26] = {};
-    values[v - 'a'] = value;
-    return substituteLetters(NodeRef(body), values, std::uint32_t{1} << (v - 'a'));
+    return NodeRef::adopt(substituteOne(body, value, v));
 }
 
 } // namespace rill

@@ -15,8 +15,8 @@ public:
     bool empty(std::size_t floor) const { return size_ == floor; }
     std::size_t size() const { return size_; }
     void push(T item) {
-        if (size_ == items_.size())
-            items_.resize(items_.size() * 2 + 64);
+        if (size_ == items_.size()) [[unlikely]]
+            grow();
         items_[size_++] = std::move(item);
     }
     T& top() { return items_[size_ - 1]; }
@@ -24,6 +24,8 @@ public:
     T pop() { return std::move(items_[--size_]); }
 
 private:
+    [[gnu::noinline]] void grow() { items_.resize(items_.size() * 2 + 64); }
+
     std::vector<T> items_;
     std::size_t size_ = 0;
 };
