@@ -302,16 +302,12 @@ NodeRef makeLetter(char c) {
     return NodeRef(newAtomNode(text, 1));
 }
 
-bool isSwappingT() {
-    static std::uint64_t seenGeneration = ~std::uint64_t{0};
-    static bool answer = false;
+bool isSwappingTAfterChange() {
     const DefinitionTable& table = definitionTable();
-    if (seenGeneration != table.generation()) {
-        seenGeneration = table.generation();
-        const auto found = table.find("T");
-        answer = found != table.end() && isSwapDefinition(found->second.get());
-    }
-    return answer;
+    swappingT.generation = currentGeneration();
+    const auto found = table.find("T");
+    swappingT.answer = found != table.end() && isSwapDefinition(found->second.get());
+    return swappingT.answer;
 }
 
 Contraction contractFocus(NodeRef a, Instantiation how) {

@@ -4,6 +4,7 @@
 // keep the continuation.
 #pragma once
 
+#include "core/definition_table.h"
 #include "core/node_store.h"
 
 #include <cstdint>
@@ -85,6 +86,16 @@ Node* normalConstantOf(Node* h);
 // True while "T" is defined as T a b = b a (as the Prelude defines it), so that an argument
 // frame may hand its argument to the value at once: ((T y) v) would contract to (v y) in the
 // next step anyway.
-bool isSwappingT();
+struct SwappingT {
+    std::uint64_t generation = ~std::uint64_t{0};
+    bool answer = false;
+};
+inline SwappingT swappingT;
+bool isSwappingTAfterChange();
+inline bool isSwappingT() {
+    if (swappingT.generation == currentGeneration()) [[likely]]
+        return swappingT.answer;
+    return isSwappingTAfterChange();
+}
 
 } // namespace rill

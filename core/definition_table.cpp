@@ -30,8 +30,7 @@ bool isSingleByteName(unsigned char b) {
 // Every table's changes advance the one pair of counters, so that a copy put in place of
 // the process-wide table is seen as a change too.
 std::uint64_t nextStamp() {
-    static std::uint64_t stamp = 0;
-    return ++stamp;
+    return ++detail::lastDefinitionStamp;
 }
 
 } // namespace

@@ -73,6 +73,14 @@ private:
 using OnceNames = std::set<std::string, std::less<>>;
 
 DefinitionTable& definitionTable(); // the process-wide table, made on first use
+namespace detail {
+inline std::uint64_t lastDefinitionStamp = 0; // advanced by every change of any table
+}
+// A stamp that changes whenever any definition table changes (other than a constant's value
+// stored back), so also whenever the process-wide one does: cheap to read on every step.
+inline std::uint64_t currentGeneration() {
+    return detail::lastDefinitionStamp;
+}
 OnceNames& onceNames();             // the process-wide once-names, made on first use
 
 // What a name stands for: its definition table entry and its built-in (either may be null).

@@ -182,40 +182,45 @@ Node* rebuilt(Node* n, Node* p, Node* x) {
 // order, and their body nodes in `spineNodes`.
 void run(const Template& t, Node* const* args, WorkStack<Node*>& results, bool skipSpine,
          Node** spineNodes) {
+    // Each instruction pushes at most one term, so the code's length bounds the stack.
+    Node** const bottom = results.reserve(t.code.size());
+    Node** top = bottom;
     int spineSeen = 0;
     for (const Instruction& i : t.code) {
         switch (i.op) {
         case Op::shared:
             retainNode(i.node);
-            results.push(i.node);
+            *top++ = i.node;
             break;
-        case Op::argument:
-            retainNode(args[i.argument]);
-            results.push(args[i.argument]);
+        case Op::argument: {
+            Node* a = args[i.argument];
+            retainNode(a);
+            *top++ = a;
             break;
+        }
         case Op::application: {
             if (skipSpine && i.spine) {
                 spineNodes[spineSeen++] = i.node;
                 break;
             }
-            Node* x = results.pop();
-            Node* p = results.pop();
-            results.push(rebuilt(i.node, p, x));
+            Node* x = *--top;
+            Node* p = top[-1];
+            top[-1] = rebuilt(i.node, p, x);
             break;
         }
         case Op::lambda: {
-            Node* b = results.pop();
+            Node* b = top[-1];
             Node* head = functionOf(i.node);
             retainNode(head);
             Node* made = newApplicationNode(head, b);
             ++made->header;
             classifyIfPartsAre(made);
-            results.push(made);
+            top[-1] = made;
             break;
         }
         case Op::let: {
-            Node* b = results.pop();
-            Node* e = results.pop();
+            Node* b = *--top;
+            Node* e = top[-1];
             Node* head = functionOf(functionOf(i.node));
             retainNode(head);
             Node* inner = newApplicationNode(head, e);
@@ -224,11 +229,12 @@ void run(const Template& t, Node* const* args, WorkStack<Node*>& results, bool s
             Node* made = newApplicationNode(inner, b);
             ++made->header;
             classifyIfPartsAre(made);
-            results.push(made);
+            top[-1] = made;
             break;
         }
         }
     }
+    results.resize(results.size() + static_cast<std::size_t>(top - bottom));
 }
 
 // The substitution walk for one letter, on raw nodes: the same nodes are visited in the same

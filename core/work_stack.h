@@ -20,6 +20,15 @@ public:
         items_[size_++] = std::move(item);
     }
     T& top() { return items_[size_ - 1]; }
+    // Room for n more items above the top, for a walk that pushes through a raw pointer and
+    // then sets the size it reached.
+    T* reserve(std::size_t n) {
+        while (items_.size() < size_ + n)
+            grow();
+        return items_.data() + size_;
+    }
+    T* base() { return items_.data(); }
+    void resize(std::size_t size) { size_ = size; }
     T& at(std::size_t i) { return items_[i]; }
     T pop() { return std::move(items_[--size_]); }
 
