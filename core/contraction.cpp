@@ -100,7 +100,7 @@ Contraction keep(NodeRef r) {
 Contraction drop(NodeRef r) {
     return {ContractionKind::drop, std::move(r), {}, {}};
 }
-// K ({ v e body) with e not yet normal => (B K (\ v body)) e: the value is worked out first.
+// k ({ v e body) with e not yet normal => (B k (\ v body)) e: the value is worked out first.
 Contraction evaluateLetValue(Node* v, Node* e, Node* body) {
     NodeRef lambda = apply(makeLetter('\\'), NodeRef(v), NodeRef(body));
     return {ContractionKind::evaluate, NodeRef(e), std::move(lambda), {}};

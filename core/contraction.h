@@ -15,11 +15,11 @@ namespace rill {
 // A new one-byte atom: the machine makes its combinators afresh, as every atom is its own.
 NodeRef makeLetter(char c);
 
-// What happens to the continuation K once a saturated focus is contracted to a new focus R.
+// What happens to the continuation k once a saturated focus is contracted to a new focus r.
 enum class ContractionKind : std::uint8_t {
-    keep,     // (K R): the continuation goes on
-    drop,     // (I R): a marker ended the run; the continuation is dropped
-    evaluate, // ((B K F) R): R is worked out first and then handed to the function F
+    keep,     // (k r): the continuation goes on
+    drop,     // (I r): a marker ended the run; the continuation is dropped
+    evaluate, // ((B k f) r): r is worked out first and then handed to the function f
 };
 
 // Argument frames a contraction asks to push before its focus, deepest first, each holding
@@ -54,8 +54,8 @@ using BuiltinCallObserver = void (*)(const NodeRef& call);
 void observeBuiltinCalls(BuiltinCallObserver observer);
 
 struct BuiltinEntry;
-// K (b a1 .. an) => K R, R the built-in's result for the saturated call; a marker at R's head
-// drops K: I R.
+// k (b a1 .. an) => k r, r the built-in's result for the saturated call; a marker at r's head
+// drops k: I r.
 Contraction contractBuiltin(const BuiltinEntry& builtin, NodeRef call);
 
 // The body with every free occurrence of each letter in the mask (bit i for "a" + i) replaced

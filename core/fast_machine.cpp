@@ -13,9 +13,9 @@ namespace rill {
 namespace {
 
 // One frame of the continuation, holding one reference on its node. The plain machine's
-// continuation (B (B (.. (B I X1) ..) Xn-1) Xn) is the stack X1 .. Xn, Xn on top.
-// - an argument frame stands for X = (T y), with node y: the value will be applied to y;
-// - a plug frame stands for X itself: the value will be X's argument.
+// continuation (B (B (.. (B I x1) ..) xn-1) xn) is the stack x1 .. xn, xn on top.
+// - an argument frame stands for x = (T y), with node y: the value will be applied to y;
+// - a plug frame stands for x itself: the value will be x's argument.
 struct Frame {
     Node* node;
     bool argument;
@@ -28,7 +28,7 @@ WorkStack<Frame>& frameStack() {
     return frames;
 }
 
-// True when X is (T' y), T' an atom whose first byte is "T": the plain machine takes such a
+// True when x is (T' y), T' an atom whose first byte is "T": the plain machine takes such a
 // plug frame for an argument frame too.
 bool looksLikeArgumentFrame(const Frame& f) {
     return f.argument || (!isAtomNode(f.node) && firstByteOf(functionOf(f.node)) == 'T');
@@ -76,7 +76,7 @@ public:
                 if (Node* d = normalConstantOf(functionOf(a)); d != nullptr && isSwappingT())
                     focusOnConstantValue(d);
                 else
-                    focusOnFunction(); // K (p a) => (B K (T a)) p
+                    focusOnFunction(); // k (p a) => (B k (T a)) p
             }
             else if (n == 0)
                 stepSaturated();
@@ -107,7 +107,7 @@ private:
         }
     }
 
-    // (B Q X) v => Q (X v); an argument frame (T y) with T a b = b a gives Q (v y).
+    // (B q x) v => q (x v); an argument frame (T y) with T a b = b a gives q (v y).
     void plugValue() {
         const Frame f = frames_.pop();
         Node* v = focus_;
@@ -131,7 +131,7 @@ private:
         focus_ = applied(x, v);
     }
 
-    // K (p a) => (B K (T a)) p: the focus moves to the function part.
+    // k (p a) => (B k (T a)) p: the focus moves to the function part.
     void focusOnFunction() {
         Node* p;
         Node* x;
@@ -140,8 +140,8 @@ private:
         focus_ = p;
     }
 
-    // K (c a) with c a constant whose value d is known and normal. The plain machine takes
-    // three steps: K (c a) => (B K (T a)) c => (B K (T a)) d => K (d a). Here they are one.
+    // k (c a) with c a constant whose value d is known and normal. The plain machine takes
+    // three steps: k (c a) => (B k (T a)) c => (B k (T a)) d => k (d a). Here they are one.
     void focusOnConstantValue(Node* d) {
         Node* a = focus_;
         Node* x = argumentOf(a);
@@ -151,7 +151,7 @@ private:
         releaseNode(a);
     }
 
-    // K (p a) => (B K p) a: the argument is evaluated under a frame that applies p to it.
+    // k (p a) => (B k p) a: the argument is evaluated under a frame that applies p to it.
     void focusOnArgument() {
         Node* p;
         Node* x;
@@ -354,7 +354,7 @@ private:
                 contractNow();
                 return;
             }
-            // K ({ v e body) => (B K (\ v body)) e
+            // k ({ v e body) => (B k (\ v body)) e
             NodeRef lambda =
                 apply(makeLetter('\\'), NodeRef(letBinder(an)), NodeRef(argumentOf(an)));
             retainNode(e);
@@ -365,9 +365,9 @@ private:
         }
         Node* p = functionOf(an);
         if (isDataNode(p) || !isPendingNode(p))
-            focusOnArgument(); // K (p a) => (B K p) a
+            focusOnArgument(); // k (p a) => (B k p) a
         else
-            focusOnFunction(); // K (p a) => (B K (T a)) p
+            focusOnFunction(); // k (p a) => (B k (T a)) p
     }
 
     // A partial application with work inside. A lazy head takes its n missing arguments from
@@ -395,9 +395,9 @@ private:
             }
         }
         if (isNormalNode(functionOf(focus_)))
-            focusOnArgument(); // K (p a) => (B K p) a
+            focusOnArgument(); // k (p a) => (B k p) a
         else
-            focusOnFunction(); // K (p a) => (B K (T a)) p
+            focusOnFunction(); // k (p a) => (B k (T a)) p
     }
 
     static constexpr int kMostArguments = 12;

@@ -24,17 +24,10 @@ constexpr std::size_t kClassStep = 16;
 constexpr std::size_t kLargestPooled = 256;
 constexpr std::size_t kClassCount = kLargestPooled / kClassStep + 1;
 
-struct FreeBlock {
-    FreeBlock* next;
-};
+using detail::giveBlock;
+using detail::Pool;
+using detail::takeBlock;
 
-struct Pool {
-    FreeBlock* free = nullptr;
-    char* bump = nullptr;
-    char* end = nullptr;
-};
-
-Pool applicationPool; // its free list is detail::freeApplications
 Pool atomPools[kClassCount];
 
 [[noreturn]] void failOutOfMemory() {
@@ -48,37 +41,6 @@ void* allocateRaw(std::size_t bytes) {
     if (p == nullptr)
         failOutOfMemory();
     return p;
-}
-
-void* takeBlock(Pool& pool, std::size_t blockBytes) {
-#ifdef RILL_SANITIZE
-    (void)pool;
-    return allocateRaw(blockBytes);
-#else
-    if (pool.free != nullptr) {
-        FreeBlock* b = pool.free;
-        pool.free = b->next;
-        return b;
-    }
-    if (static_cast<std::size_t>(pool.end - pool.bump) < blockBytes) {
-        pool.bump = static_cast<char*>(allocateRaw(kChunkBytes));
-        pool.end = pool.bump + kChunkBytes;
-    }
-    void* p = pool.bump;
-    pool.bump += blockBytes;
-    return p;
-#endif
-}
-
-void giveBlock(Pool& pool, void* block) {
-#ifdef RILL_SANITIZE
-    (void)pool;
-    std::free(block);
-#else
-    auto* b = static_cast<FreeBlock*>(block);
-    b->next = pool.free;
-    pool.free = b;
-#endif
 }
 
 std::size_t classOf(std::size_t blockBytes) {
@@ -153,10 +115,18 @@ void checkMeasurable(const char* s, std::size_t n) {
 
 } // namespace
 
-detail::FreeBlock* detail::freeApplications = nullptr;
+void* detail::refillPool(Pool& pool, std::size_t blockBytes) {
+    if (static_cast<std::size_t>(pool.end - pool.bump) < blockBytes) {
+        pool.bump = static_cast<char*>(allocateRaw(kChunkBytes));
+        pool.end = pool.bump + kChunkBytes;
+    }
+    void* p = pool.bump;
+    pool.bump += blockBytes;
+    return p;
+}
 
-void* detail::takeApplicationBlock() {
-    return takeBlock(applicationPool, sizeof(Application));
+void* detail::allocateBlock(std::size_t blockBytes) {
+    return allocateRaw(blockBytes);
 }
 
 // --- Raw node level -------------------------------------------------------------------------

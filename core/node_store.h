@@ -110,39 +110,52 @@ std::size_t measureText(const Node* atom);
 // A new atom holding a copy of the n bytes; count 0, unclassified.
 Node* newAtomNode(const char* bytes, std::size_t n);
 namespace detail {
-// The free list of application blocks, kept here so that making and freeing an application
-// is inlined into the machine's steps.
+// A pool of blocks of one size: a free list of given-back blocks, and a chunk of fresh
+// memory cut from the front. Applications and every size class of short atoms have one each;
+// making and freeing a node is a few inlined instructions. The sanitizer build gives every
+// node a block of its own, so that the address sanitizer sees each one.
 struct FreeBlock {
     FreeBlock* next;
 };
-extern FreeBlock* freeApplications;
-void* takeApplicationBlock(); // when the free list is empty
-inline void giveApplicationBlock(void* block) {
+struct Pool {
+    FreeBlock* free = nullptr;
+    char* bump = nullptr;
+    char* end = nullptr;
+};
+void* refillPool(Pool& pool, std::size_t blockBytes); // the free list is empty
+void* allocateBlock(std::size_t blockBytes);          // one block of its own
+inline void* takeBlock(Pool& pool, std::size_t blockBytes) {
 #ifdef RILL_SANITIZE
+    (void)pool;
+    return allocateBlock(blockBytes);
+#else
+    if (FreeBlock* b = pool.free; b != nullptr) {
+        pool.free = b->next;
+        return b;
+    }
+    return refillPool(pool, blockBytes);
+#endif
+}
+inline void giveBlock(Pool& pool, void* block) {
+#ifdef RILL_SANITIZE
+    (void)pool;
     std::free(block);
 #else
     auto* b = static_cast<FreeBlock*>(block);
-    b->next = freeApplications;
-    freeApplications = b;
+    b->next = pool.free;
+    pool.free = b;
 #endif
+}
+inline Pool applicationPool; // blocks of sizeof(Application)
+inline void giveApplicationBlock(void* block) {
+    giveBlock(applicationPool, block);
 }
 } // namespace detail
 
 // A new application taking over one reference on each child; count 0, unclassified.
 inline Node* newApplicationNode(Node* function, Node* argument) {
     RILL_ASSERT(function != nullptr && argument != nullptr);
-    void* block;
-#ifdef RILL_SANITIZE
-    block = detail::takeApplicationBlock();
-#else
-    if (detail::freeApplications != nullptr) {
-        block = detail::freeApplications;
-        detail::freeApplications = detail::freeApplications->next;
-    } else {
-        block = detail::takeApplicationBlock();
-    }
-#endif
-    auto* app = static_cast<Application*>(block);
+    auto* app = static_cast<Application*>(detail::takeBlock(detail::applicationPool, sizeof(Application)));
     app->header = 0;
     app->function = function;
     app->argument = argument;

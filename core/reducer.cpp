@@ -12,7 +12,7 @@ Machine& machineSetting() {
     return machine;
 }
 
-// ((B K) X): continue with K on (X v).
+// ((B k) x): continue with k on (x v).
 NodeRef plugFrame(NodeRef k, NodeRef x) {
     return apply(makeLetter('B'), std::move(k), std::move(x));
 }
@@ -21,7 +21,7 @@ NodeRef argumentFrame(NodeRef k, NodeRef y) {
     return plugFrame(std::move(k), apply(makeLetter('T'), std::move(y)));
 }
 
-// True when the continuation is an argument frame ((B Q) (T y)).
+// True when the continuation is an argument frame ((B q) (T y)).
 bool isArgumentFrame(const Node* k) {
     if (isAtomNode(k) || isAtomNode(functionOf(k)))
         return false;
@@ -29,7 +29,7 @@ bool isArgumentFrame(const Node* k) {
     return !isAtomNode(x) && firstByteOf(functionOf(x)) == 'T';
 }
 
-// (B Q X) v => Q (X v); with an argument frame X = (T y) and T a b = b a, that is Q (v y).
+// (B q x) v => q (x v); with an argument frame x = (T y) and T a b = b a, that is q (v y).
 NodeRef plugValue(NodeRef k, NodeRef a) {
     RILL_ASSERT(isApplication(k) && isApplication(functionPart(k)));
     auto [bq, x] = takeParts(std::move(k));
@@ -42,19 +42,19 @@ NodeRef plugValue(NodeRef k, NodeRef a) {
     return apply(std::move(q), apply(std::move(x), std::move(a)));
 }
 
-// K (p a) => (B K (T a)) p: the focus moves to the function part.
+// k (p a) => (B k (T a)) p: the focus moves to the function part.
 NodeRef focusOnFunction(NodeRef k, NodeRef a) {
     auto [p, x] = takeParts(std::move(a));
     return apply(argumentFrame(std::move(k), std::move(x)), std::move(p));
 }
 
-// K (p a) => (B K p) a: the argument is evaluated under a frame that applies p to it.
+// k (p a) => (B k p) a: the argument is evaluated under a frame that applies p to it.
 NodeRef focusOnArgument(NodeRef k, NodeRef a) {
     auto [p, x] = takeParts(std::move(a));
     return apply(plugFrame(std::move(k), std::move(p)), std::move(x));
 }
 
-// The machine term a contraction leads to: (K R), (I R) or ((B K F) R).
+// The machine term a contraction leads to: (k R), (I R) or ((B k F) R).
 NodeRef afterContraction(NodeRef k, Contraction c) {
     switch (c.kind) {
     case ContractionKind::keep: return apply(std::move(k), std::move(c.focus));
@@ -80,20 +80,20 @@ NodeRef stepSaturated(NodeRef k, NodeRef a) {
         Node* e = letValue(an);
         if (isNormalNode(e))
             return contractFocusUnder(std::move(k), std::move(a));
-        // K ({ v e body) => (B K (\ v body)) e
+        // k ({ v e body) => (B k (\ v body)) e
         NodeRef lambda =
             apply(makeLetter('\\'), NodeRef(letBinder(an)), NodeRef(argumentOf(an)));
         return apply(plugFrame(std::move(k), std::move(lambda)), NodeRef(e));
     }
     Node* p = functionOf(an);
     if (isDataNode(p) || !isPendingNode(p))
-        return focusOnArgument(std::move(k), std::move(a)); // K (p a) => (B K p) a
-    return focusOnFunction(std::move(k), std::move(a));     // K (p a) => (B K (T a)) p
+        return focusOnArgument(std::move(k), std::move(a)); // k (p a) => (B k p) a
+    return focusOnFunction(std::move(k), std::move(a));     // k (p a) => (B k (T a)) p
 }
 
 // A partial application with work inside. A lazy head takes its n missing arguments from the
 // argument frames on the continuation when there are enough of them:
-//   (B (B Q (T y2)) (T y1)) A => Q (A y1 y2), contracted at once;
+//   (B (B q (T y2)) (T y1)) a => q (a y1 y2), contracted at once;
 // otherwise the parts are brought into normal form, function part first.
 NodeRef stepPartial(NodeRef k, NodeRef a, int n) {
     if (isLazyHeadNode(a.get())) {
@@ -113,8 +113,8 @@ NodeRef stepPartial(NodeRef k, NodeRef a, int n) {
         }
     }
     if (isNormalNode(functionOf(a.get())))
-        return focusOnArgument(std::move(k), std::move(a)); // K (p a) => (B K p) a
-    return focusOnFunction(std::move(k), std::move(a));     // K (p a) => (B K (T a)) p
+        return focusOnArgument(std::move(k), std::move(a)); // k (p a) => (B k p) a
+    return focusOnFunction(std::move(k), std::move(a));     // k (p a) => (B k (T a)) p
 }
 
 // The plain machine: step after step until the continuation is "I" and the focus normal.
@@ -146,12 +146,12 @@ NodeRef normalize(NodeRef term) {
 }
 
 NodeRef step(NodeRef machine) {
-    auto [k, a] = takeParts(std::move(machine)); // machine = (K A)
+    auto [k, a] = takeParts(std::move(machine)); // machine = (k a)
     if (isNormalNode(a.get()))
-        return plugValue(std::move(k), std::move(a)); // (B Q X) v => Q (X v)
+        return plugValue(std::move(k), std::move(a)); // (B q x) v => q (x v)
     const int n = arityOf(a.get());
     if (n < 0)
-        return focusOnFunction(std::move(k), std::move(a)); // K (p a) => (B K (T a)) p
+        return focusOnFunction(std::move(k), std::move(a)); // k (p a) => (B k (T a)) p
     if (n == 0)
         return stepSaturated(std::move(k), std::move(a));
     return stepPartial(std::move(k), std::move(a), n);

@@ -1,9 +1,10 @@
 // The graph reducer: an abstract machine whose whole state is one term of the graph.
 //
-// The machine term is (K A): A is the focus, the term being worked on, and K the continuation,
-// what to do with the focus once it is in normal form. Continuations are the atom "I"
-// (nothing left to do) and plug frames ((B Q) X), which continue with Q on (X v) once the
-// focus is the value v; an argument frame is a plug frame whose X is (T y). So the machine
+// The machine term is (k a): a is the focus, the term being worked on, and k the continuation,
+// what to do with the focus once it is in normal form. (Lower-case letters in these comments
+// stand for terms; upper-case ones are the Prelude's combinators.) Continuations are the atom
+// "I" (nothing left to do) and plug frames ((B q) x), which continue with q on (x v) once the
+// focus is the value v; an argument frame is a plug frame whose x is (T y). So the machine
 // needs no stack of its own: deep terms and long chains of work cost heap nodes only.
 //
 // `step` and `contract` are that machine, one step at a time: the reference. `normalize`
@@ -21,9 +22,9 @@ namespace rill {
 
 // The normal form of a term, by the machine in use (the fast one unless told otherwise).
 NodeRef normalize(NodeRef term);
-// The next machine term after (K A).
+// The next machine term after (k a).
 NodeRef step(NodeRef machine);
-// Contracts the saturated focus of (K A) (its arity is exactly 0).
+// Contracts the saturated focus of (k a) (its arity is exactly 0).
 NodeRef contract(NodeRef machine);
 // The body with every free occurrence of the letter replaced by the value.
 NodeRef substitute(NodeRef body, NodeRef value, unsigned char letter);
