@@ -168,25 +168,3 @@ TEST(Intake, TheUnderscoreAloneIsAName) {
     EXPECT_EQ(definitionTable().count("_"), 1u);
 }
 
-TEST(DefinitionTableVersion, RemovingEntriesAdvancesTheVersion) {
-    DefinitionTable table;
-    const auto v0 = table.version();
-    table.insert_or_assign("a", makeAtom("1"));
-    EXPECT_EQ(table.version(), v0);
-    table.erase("a");
-    EXPECT_GT(table.version(), v0);
-    const auto v1 = table.version();
-    table = DefinitionTable();
-    EXPECT_GT(table.version(), v1);
-}
-
-TEST(NameLookup, AFoundNameIsAnsweredAfterItsEntryChanges) {
-    loadPrelude();
-    ASSERT_TRUE(isEmpty(takeInProgram("x,foo\\1")));
-    EXPECT_EQ(atomText(lookUpName("foo").entry->second), "1");
-    definitionTable().insert_or_assign("foo", makeAtom("2"));
-    EXPECT_EQ(atomText(lookUpName("foo").entry->second), "2");
-    definitionTable().erase("foo");
-    EXPECT_EQ(lookUpName("foo").entry, nullptr);
-    EXPECT_NE(lookUpName("plus").builtin, nullptr);
-}

@@ -1,0 +1,99 @@
+#include "core/contraction.h"
+#include "core/definition_table.h"
+#include "core/fast_machine.h"
+#include "core/reducer.h"
+#include "front/definition_intake.h"
+#include "front/expression_parser.h"
+#include "front/source_text.h"
+#include "middle/program_checks.h"
+#include "term_notation.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+using namespace rill;
+
+namespace {
+
+using rill::testing::show;
+
+std::vector<std::string>& calls() {
+    static std::vector<std::string> seen;
+    return seen;
+}
+
+void recordCall(const NodeRef& call) {
+    calls().push_back(show(call));
+}
+
+// One run of a program's entry (applied to 0) by one machine: its result, the built-in
+// calls it made, and the entries of the given names afterwards.
+struct Run {
+    std::string result;
+    std::vector<std::string> builtinCalls;
+    std::vector<std::string> entries;
+};
+
+Run runWith(Machine machine, const char* program, const std::vector<const char*>& names) {
+    loadPrelude();
+    EXPECT_TRUE(isEmpty(takeInProgram(program)));
+    EXPECT_TRUE(isEmpty(checkProgram()));
+    calls().clear();
+    observeBuiltinCalls(recordCall);
+    useMachine(machine);
+    Run run;
+    run.result = show(normalize(apply(definitionTable().at(""), makeAtom("0"))));
+    useMachine(Machine::fast);
+    observeBuiltinCalls(nullptr);
+    run.builtinCalls = calls();
+    for (const char* name : names)
+        run.entries.push_back(show(definitionTable().at(name)));
+    return run;
+}
+
+// Runs the program on both machines and expects the same of them.
+void expectSameRuns(const char* program, const std::vector<const char*>& names = {}) {
+    const Run plain = runWith(Machine::plain, program, names);
+    const Run fast = runWith(Machine::fast, program, names);
+    EXPECT_EQ(fast.result, plain.result) << program;
+    EXPECT_EQ(fast.builtinCalls, plain.builtinCalls) << program;
+    EXPECT_EQ(fast.entries, plain.entries) << program;
+}
+
+TEST(FastMachine, CallsTheSameBuiltinsInTheSameOrderAsThePlainMachine) {
+    expectSameRuns("K(nfib(8)),nfib\\n\\(n<2)(1)(nfib(n-1)+nfib(n-2)+1)");
+    expectSameRuns("K(sum(take(20,from(1)),0)),"
+                   "from\\n\\V n (u\\from(n+1)),"
+                   "take\\k\\s\\(k<1)(K H)(V (s K) (u\\take(k-1,(s H) 0))),"
+                   "sum\\s\\a\\(s(x\\y\\K))(sum((s H) 0,a+(s K)))(a)");
+    expectSameRuns("K(S B I (S B I) (S B I) (plus 1) 0)");
+    expectSameRuns("a\\c{a+1}d{c*c}(d<10)(c)(d-c)");
+}
+
+TEST(FastMachine, StoresTheSameConstantsBack) {
+    expectSameRuns("K(two+two+big),two\\1+1,big\\(x\\x*x)(12),once()\\7", {"two", "big"});
+}
+
+TEST(FastMachine, AConstantAppliedToArgumentsStaysAConstant) {
+    // A number unfolds into an empty remainder, the empty name: the entry, a constant here.
+    expectSameRuns("K(3 E 5)");
+    expectSameRuns("K(V (con 1 2) 3 K),con\\plus 4");
+}
+
+TEST(FastMachine, FollowsARedefinedT) {
+    expectSameRuns("K((I K) 4 5),T\\a\\b\\a");
+    expectSameRuns("K(V 1 2 H),T\\a\\b\\b a");
+}
+
+TEST(FastMachine, MarkersDropTheContinuation) {
+    expectSameRuns("K(plus 1 (cc+1)),cc\\cc+1");
+    expectSameRuns("K(load([qq(1,2)]))");
+}
+
+TEST(FastMachine, ALongChainOfPendingWorkCostsNoMachineStack) {
+    expectSameRuns("K(count 50000),count\\n\\(n<1)(0)(1+count(n-1))");
+}
+
+} // namespace
