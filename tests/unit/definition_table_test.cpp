@@ -49,16 +49,4 @@ TEST(DefinitionTableGeneration, EveryChangeButAStoredValueAdvancesIt) {
     EXPECT_GT(currentGeneration(), stamp);
 }
 
-TEST(DefinitionKeys, NamesAndTheirKeys) {
-    EXPECT_TRUE(isDefinitionName("nfib"));
-    EXPECT_TRUE(isDefinitionName("[+]"));
-    EXPECT_TRUE(isDefinitionName("K"));
-    EXPECT_FALSE(isDefinitionName("x1"));
-    EXPECT_FALSE(isDefinitionName("[a]"));
-    EXPECT_EQ(definitionKey("[+]"), "+");
-    EXPECT_TRUE(isDefinitionKey("+"));
-    EXPECT_FALSE(isDefinitionKey("[+]"));
-    EXPECT_FALSE(isDefinitionKey(""));
-}
-
 } // namespace
