@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -83,6 +84,10 @@ std::uint64_t atomHash(const Node* atom) {
     return mixHash(h);
 }
 
+std::uint64_t applicationHash(std::uint64_t function, std::uint64_t argument) {
+    return mixHash(function * 0x9e3779b97f4a7c15 + argument + 0x632be59bd9b4e019);
+}
+
 TermHashes hashTerm(const Node* root) {
     TermHashes hashes;
     std::vector<std::pair<const Node*, bool>> work{{root, false}};
@@ -106,18 +111,104 @@ TermHashes hashTerm(const Node* root) {
         work.pop_back();
         const std::uint64_t p = hashes.at(functionOf(n));
         const std::uint64_t x = hashes.at(argumentOf(n));
-        hashes.emplace(n, mixHash(p * 0x9e3779b97f4a7c15 + x + 0x632be59bd9b4e019));
+        hashes.emplace(n, applicationHash(p, x));
     }
     return hashes;
 }
 
 // The member with the node's structure, or null.
-const NodeRef* findMember(const SharedTerms& terms, const Node* n, std::uint64_t hash) {
-    auto [first, last] = terms.members.equal_range(hash);
-    for (auto it = first; it != last; ++it)
-        if (compareTerms(it->second.get(), n) == 0)
-            return &it->second;
-    return nullptr;
+Node* findMember(const SharedTerms& terms, const Node* n, std::uint64_t hash) {
+    return terms.members.find(hash,
+                              [n](const Node* member) { return compareTerms(member, n) == 0; });
+}
+
+// The members of a set being filled from empty, found by the identities of their parts: an
+// atom by its text, an application by the two nodes it applies. Each member holds one
+// reference until releaseAll.
+class MemberIndex {
+public:
+    // The member with the atom's text, whose structural hash is given.
+    Node* findAtom(const Node* atom, std::uint64_t hash) const {
+        const std::string_view text = textOf(atom);
+        return find(hash, [text](const Node* m) { return isAtomNode(m) && textOf(m) == text; });
+    }
+    Node* findApplication(const Node* p, const Node* x) const {
+        return find(pairHash(p, x), [p, x](const Node* m) {
+            return !isAtomNode(m) && functionOf(m) == p && argumentOf(m) == x;
+        });
+    }
+    // Files a node whose structure has no member yet, taking over one reference on it; an
+    // atom comes with its structural hash.
+    void insert(Node* n, std::uint64_t atomHashValue) {
+        if (10 * (count_ + 1) > 7 * slots_.size()) // at most 70% of the slots taken
+            grow();
+        place(n, isAtomNode(n) ? atomHashValue : pairHash(functionOf(n), argumentOf(n)));
+        ++count_;
+    }
+    void releaseAll() {
+        for (Node* n : slots_)
+            if (n != nullptr)
+                releaseNode(n);
+        std::vector<Node*>().swap(slots_);
+        count_ = 0;
+    }
+
+private:
+    static std::uint64_t pairHash(const Node* p, const Node* x) {
+        return mixHash(reinterpret_cast<std::uintptr_t>(p) * 0x9e3779b97f4a7c15 +
+                       reinterpret_cast<std::uintptr_t>(x));
+    }
+    template <class Same> Node* find(std::uint64_t hash, Same same) const {
+        if (count_ == 0)
+            return nullptr;
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+            Node* m = slots_[i];
+            if (m == nullptr)
+                return nullptr;
+            if (same(m))
+                return m;
+        }
+    }
+    void place(Node* n, std::uint64_t hash) {
+        const std::size_t mask = slots_.size() - 1;
+        std::size_t i = hash & mask;
+        while (slots_[i] != nullptr)
+            i = (i + 1) & mask;
+        slots_[i] = n;
+    }
+    void grow() {
+        std::vector<Node*> old(slots_.empty() ? 1024 : 2 * slots_.size(), nullptr);
+        old.swap(slots_);
+        for (Node* n : old)
+            if (n != nullptr)
+                place(n, isAtomNode(n) ? atomHash(n) : pairHash(functionOf(n), argumentOf(n)));
+    }
+
+    std::vector<Node*> slots_;
+    std::size_t count_ = 0;
+};
+
+// True when some node of the term satisfies the test; shared parts are looked at once per
+// path, as the rewritings walk them.
+template <class Test> bool anyNode(Node* root, Test test) {
+    std::vector<Node*> work{root};
+    while (!work.empty()) {
+        Node* n = work.back();
+        work.pop_back();
+        if (test(n))
+            return true;
+        if (!isAtomNode(n)) {
+            work.push_back(argumentOf(n));
+            work.push_back(functionOf(n));
+        }
+    }
+    return false;
+}
+
+// The quote form (` x).
+bool isQuoteForm(const Node* n) {
+    return !isAtomNode(n) && isAtomNode(functionOf(n)) && firstByteOf(functionOf(n)) == '`';
 }
 
 } // namespace
@@ -130,6 +221,8 @@ Node* binderOf(const Node* form) {
 }
 
 NodeRef expandQuotes(NodeRef term) {
+    if (!anyNode(term.get(), isQuoteForm))
+        return term;
     struct Frame {
         Node* node;
         bool expanded;
@@ -148,7 +241,7 @@ NodeRef expandQuotes(NodeRef term) {
         }
         if (!f.expanded) {
             f.expanded = true;
-            if (isAtomNode(functionOf(n)) && firstByteOf(functionOf(n)) == '`') {
+            if (isQuoteForm(n)) {
                 std::string source = "[";
                 source += renderTerm(NodeRef(argumentOf(n)));
                 source += ']';
@@ -174,6 +267,10 @@ NodeRef expandQuotes(NodeRef term) {
 }
 
 NodeRef expandPairLets(NodeRef term) {
+    // Rebuilding a part never makes a let form or a pair binder where there was none.
+    if (!anyNode(term.get(),
+                 [](const Node* n) { return isLetForm(n) && isPairBinder(binderOf(n)); }))
+        return term;
     struct Frame {
         Node* node;
         bool expanded;
@@ -327,6 +424,44 @@ std::strong_ordering compareTerms(const Node* a, const Node* b) {
     return std::strong_ordering::equal;
 }
 
+void TermSet::clear() {
+    for (Slot& s : slots_)
+        if (s.node != nullptr)
+            releaseNode(s.node);
+    std::vector<Slot>().swap(slots_);
+    mask_ = 0;
+    count_ = 0;
+}
+
+void TermSet::reserve(std::size_t n) {
+    // At most half the slots are taken, so that a probe ends soon.
+    std::size_t capacity = 16;
+    while (capacity < 2 * n)
+        capacity *= 2;
+    if (capacity <= slots_.size())
+        return;
+    std::vector<Slot> old(capacity);
+    old.swap(slots_);
+    mask_ = capacity - 1;
+    for (const Slot& s : old)
+        if (s.node != nullptr)
+            place(s);
+}
+
+void TermSet::place(const Slot& slot) {
+    std::size_t i = slot.hash & mask_;
+    while (slots_[i].node != nullptr)
+        i = (i + 1) & mask_;
+    slots_[i] = slot;
+}
+
+void TermSet::insert(std::uint64_t hash, Node* n) {
+    reserve(count_ + 1);
+    retainNode(n);
+    place(Slot{hash, n});
+    ++count_;
+}
+
 SharedTerms& sharedTerms() {
     static SharedTerms& terms = *new SharedTerms; // never destroyed
     return terms;
@@ -334,8 +469,8 @@ SharedTerms& sharedTerms() {
 
 NodeRef findSharedTerm(const NodeRef& term) {
     const TermHashes hashes = hashTerm(term.get());
-    const NodeRef* found = findMember(sharedTerms(), term.get(), hashes.at(term.get()));
-    return found == nullptr ? NodeRef() : *found;
+    Node* found = findMember(sharedTerms(), term.get(), hashes.at(term.get()));
+    return found == nullptr ? NodeRef() : NodeRef(found);
 }
 
 NodeRef shareTerms(NodeRef& slot) {
@@ -353,11 +488,11 @@ NodeRef shareTerms(NodeRef& slot) {
         Node* n = f.node;
         if (f.stage == 0) {
             const std::uint64_t hash = hashes.at(n);
-            if (const NodeRef* found = findMember(terms, n, hash)) {
-                results.push_back(*found);
+            if (Node* found = findMember(terms, n, hash)) {
+                results.emplace_back(found);
                 frames.pop_back();
             } else if (isAtomNode(n)) {
-                terms.members.emplace(hash, NodeRef(n));
+                terms.members.insert(hash, n);
                 results.emplace_back(n);
                 frames.pop_back();
             } else {
@@ -376,12 +511,87 @@ NodeRef shareTerms(NodeRef& slot) {
         NodeRef t = rebuilt(n, std::move(p), std::move(x));
         // No proper part of a term equals it, so sharing its parts cannot have inserted it;
         // the rebuilt term has the structure, and so the hash, of the node it stands for.
-        terms.members.emplace(hashes.at(n), t);
+        terms.members.insert(hashes.at(n), t.get());
         results.push_back(std::move(t));
     }
     RILL_ASSERT(results.size() == 1);
     slot = results.back();
     return popOne(results);
+}
+
+} // namespace rill
+
+namespace rill {
+
+void shareTermsAfresh(const std::vector<NodeRef*>& slots, bool (*keep)(Node*)) {
+    // Every member of a set filled from empty has its parts as members, and equal parts are
+    // then the same node: the walk replaces each node by its member from the leaves up, and
+    // an application's member is the one whose parts are the nodes its own parts became.
+    // While it runs the members are held by an index keyed by those identities; the set is
+    // given only the ones that are kept, under the hash of their structure.
+    TermSet& kept = sharedTerms().members;
+    kept.clear();
+    MemberIndex members;
+    struct Frame {
+        Node* node;
+        bool expanded;
+    };
+    struct Shared {
+        Node* member;
+        std::uint64_t hash; // of the structure
+    };
+    std::vector<Frame> frames;
+    std::vector<Shared> results;
+    for (NodeRef* slot : slots) {
+        frames.push_back({slot->get(), false});
+        while (!frames.empty()) {
+            Frame& f = frames.back();
+            Node* n = f.node;
+            if (isAtomNode(n)) {
+                frames.pop_back();
+                const std::uint64_t hash = atomHash(n);
+                Node* member = members.findAtom(n, hash);
+                if (member == nullptr) {
+                    member = n;
+                    retainNode(n);
+                    members.insert(n, hash);
+                    if (keep(n))
+                        kept.insert(hash, n);
+                }
+                results.push_back({member, hash});
+                continue;
+            }
+            if (!f.expanded) {
+                f.expanded = true;
+                frames.push_back({argumentOf(n), false});
+                frames.push_back({functionOf(n), false});
+                continue;
+            }
+            frames.pop_back();
+            const Shared x = results.back();
+            results.pop_back();
+            const Shared p = results.back();
+            results.pop_back();
+            const std::uint64_t hash = applicationHash(p.hash, x.hash);
+            Node* member = members.findApplication(p.member, x.member);
+            if (member == nullptr) {
+                if (p.member == functionOf(n) && x.member == argumentOf(n)) {
+                    member = n;
+                    retainNode(n);
+                } else {
+                    member = apply(NodeRef(p.member), NodeRef(x.member)).detach();
+                }
+                members.insert(member, 0);
+                if (keep(member))
+                    kept.insert(hash, member);
+            }
+            results.push_back({member, hash});
+        }
+        RILL_ASSERT(results.size() == 1);
+        *slot = NodeRef(results.back().member);
+        results.clear();
+    }
+    members.releaseAll();
 }
 
 } // namespace rill

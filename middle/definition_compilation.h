@@ -13,7 +13,7 @@
 #include <compare>
 #include <cstdint>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 namespace rill {
 
@@ -44,10 +44,68 @@ NodeRef assignLetters(NodeRef term, std::string_view name, char letter);
 // the order of `cmpr`, which measures atom texts its own way, has the handle signature.)
 std::strong_ordering compareTerms(const Node* a, const Node* b);
 
-// At most one term of each structure. Members are filed under a hash of their structure, and
-// a lookup compares the structures it finds there with compareTerms.
+// A set of terms with at most one term of each structure, each held by one reference and
+// filed under a hash of its structure in an open-addressed table.
+class TermSet {
+public:
+    TermSet() = default;
+    TermSet(const TermSet&) = delete;
+    TermSet& operator=(const TermSet&) = delete;
+    ~TermSet() { clear(); }
+
+    std::size_t size() const { return count_; }
+    bool empty() const { return count_ == 0; }
+    // Releases every member.
+    void clear();
+    // Makes room for n members in all without growing on the way.
+    void reserve(std::size_t n);
+    // The member filed under the hash for which same(member) holds, or null.
+    template <class Same> Node* find(std::uint64_t hash, Same same) const {
+        if (count_ == 0)
+            return nullptr;
+        for (std::size_t i = hash & mask_;; i = (i + 1) & mask_) {
+            const Slot& s = slots_[i];
+            if (s.node == nullptr)
+                return nullptr;
+            if (s.hash == hash && same(s.node))
+                return s.node;
+        }
+    }
+    // Files n under the hash, taking a new reference; n's structure must not be in the set.
+    void insert(std::uint64_t hash, Node* n);
+    // Releases every member for which keep is false.
+    template <class Keep> void keepOnly(Keep keep) {
+        std::vector<Slot> kept;
+        for (const Slot& s : slots_) {
+            if (s.node == nullptr)
+                continue;
+            if (keep(s.node))
+                kept.push_back(s);
+            else
+                releaseNode(s.node);
+        }
+        std::vector<Slot>().swap(slots_);
+        count_ = 0;
+        reserve(kept.size());
+        for (const Slot& s : kept)
+            place(s);
+        count_ = kept.size();
+    }
+
+private:
+    struct Slot {
+        std::uint64_t hash = 0;
+        Node* node = nullptr;
+    };
+    void place(const Slot& slot);
+
+    std::vector<Slot> slots_;
+    std::size_t mask_ = 0;
+    std::size_t count_ = 0;
+};
+
 struct SharedTerms {
-    std::unordered_multimap<std::uint64_t, NodeRef> members;
+    TermSet members;
 };
 // The process-wide set, made on first use and never destroyed.
 SharedTerms& sharedTerms();
@@ -58,5 +116,9 @@ NodeRef findSharedTerm(const NodeRef& term);
 // if there is one, else the term with its parts shared, inserted (rebuilt only where a part
 // was replaced).
 NodeRef shareTerms(NodeRef& slot);
+
+// Empties the set, runs shareTerms on each slot in turn and then takes out of the set every
+// member for which keep is false. Each member is handed to keep once, after its parts.
+void shareTermsAfresh(const std::vector<NodeRef*>& slots, bool (*keep)(Node*));
 
 } // namespace rill

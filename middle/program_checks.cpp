@@ -92,24 +92,238 @@ const std::vector<std::string>& preludeKeys() {
     return keys;
 }
 
-// --- The steps ----------------------------------------------------------------------------
+// --- Name numbers -------------------------------------------------------------------------
 
-// freeNames of each definition, worked out once while the values stay as they are.
-class NamesOfDefinitions {
+// Every name the checks meet gets a number, in the order met: the table's keys first, in
+// table order, so that below the key count a name's number is its definition's place.
+class NameNumbers {
 public:
-    explicit NamesOfDefinitions(const DefinitionTable& table) : table_(table) {}
-    const NameList& of(const std::string& key) {
-        auto found = names_.find(key);
-        if (found == names_.end())
-            found = names_.emplace(key, freeNames(table_.at(key))).first;
-        return found->second;
+    static constexpr std::uint32_t kNone = ~std::uint32_t{0};
+
+    std::size_t size() const { return starts_.size(); }
+    std::string_view nameOf(std::uint32_t number) const {
+        return std::string_view(bytes_).substr(starts_[number], lengths_[number]);
+    }
+    // The name's number, a new one when it has none yet.
+    std::uint32_t numberOf(std::string_view name) {
+        const std::uint32_t hash = hashOf(name);
+        std::size_t i = hash & mask_;
+        for (; slots_.size() != 0 && slots_[i] != kNone; i = (i + 1) & mask_)
+            if (hashes_[slots_[i]] == hash && nameOf(slots_[i]) == name)
+                return slots_[i];
+        if (2 * (size() + 1) > slots_.size()) {
+            grow();
+            i = hash & mask_;
+            while (slots_[i] != kNone)
+                i = (i + 1) & mask_;
+        }
+        const auto number = static_cast<std::uint32_t>(size());
+        starts_.push_back(static_cast<std::uint32_t>(bytes_.size()));
+        lengths_.push_back(static_cast<std::uint32_t>(name.size()));
+        hashes_.push_back(hash);
+        bytes_.append(name);
+        slots_[i] = number;
+        return number;
     }
 
 private:
-    const DefinitionTable& table_;
-    std::map<std::string, NameList> names_;
+    static std::uint32_t hashOf(std::string_view name) {
+        std::uint64_t h = 0xcbf29ce484222325;
+        for (const char c : name)
+            h = (h ^ static_cast<unsigned char>(c)) * 0x100000001b3;
+        return static_cast<std::uint32_t>(h ^ (h >> 32));
+    }
+    void grow() {
+        const std::size_t capacity = slots_.empty() ? 1024 : 2 * slots_.size();
+        slots_.assign(capacity, kNone);
+        mask_ = capacity - 1;
+        for (std::uint32_t k = 0; k < size(); ++k) {
+            std::size_t i = hashes_[k] & mask_;
+            while (slots_[i] != kNone)
+                i = (i + 1) & mask_;
+            slots_[i] = k;
+        }
+    }
+
+    std::string bytes_;
+    std::vector<std::uint32_t> starts_;
+    std::vector<std::uint32_t> lengths_;
+    std::vector<std::uint32_t> hashes_;
+    std::vector<std::uint32_t> slots_;
+    std::size_t mask_ = 0;
 };
 
+// The key a valid name gives, as a view of the name.
+std::string_view keyOfName(std::string_view name) {
+    return name[0] == '[' ? name.substr(1, 1) : name;
+}
+
+bool isOneLetter(std::string_view text) {
+    return text.size() == 1 && text[0] >= 'a' && text[0] <= 'z';
+}
+
+// What one walk over every definition finds out: the names each one references and does not
+// bind, whether it has a binder that is no valid name (a "Funky" one), and whether it has a
+// binder other than one letter "a".."z", which the letter assignment must rename.
+struct DefinitionFacts {
+    NameNumbers names;
+    std::vector<DefinitionTable::value_type*> entries; // in table order
+    std::vector<std::uint32_t> freeStart;              // entries.size() + 1 offsets
+    std::vector<std::uint32_t> freeNames;              // the numbers, definition by definition
+    std::vector<bool> funky;
+    std::vector<bool> renamed;
+    bool anyFunky = false;
+    bool anyUndefined = false; // some definition references a name the table does not have
+
+    std::size_t count() const { return entries.size(); }
+    bool isDefined(std::uint32_t name) const { return name < entries.size(); }
+};
+
+// The walk of one definition: an explicit list of nodes to visit and of the binders to take
+// into scope and out again, with a count of the binders in scope for each name.
+class FactsWalk {
+public:
+    explicit FactsWalk(DefinitionFacts& facts) : facts_(facts) {}
+
+    // Walks definition d, appending the names it references and does not bind. False, with
+    // nothing appended, when it holds a quote form, a pair let or a binder that is no atom,
+    // all of which the expansions may rewrite.
+    bool walk(std::size_t d) {
+        const std::uint32_t stamp = ++stamp_;
+        const std::size_t firstName = facts_.freeNames.size();
+        bool funky = false;
+        bool renamed = false;
+        items_.clear();
+        items_.push_back({facts_.entries[d]->second.get(), Action::visit, 0});
+        while (!items_.empty()) {
+            const Item item = items_.back();
+            items_.pop_back();
+            if (item.action == Action::enter) {
+                ++bound_[item.name];
+                inScope_.push_back(item.name);
+                continue;
+            }
+            if (item.action == Action::leave) {
+                --bound_[item.name];
+                inScope_.pop_back();
+                continue;
+            }
+            Node* n = item.node;
+            if (isAtomNode(n)) {
+                const std::string_view text = textOf(n);
+                if (!isNameReference(text))
+                    continue;
+                const std::uint32_t name = number(text);
+                if (bound_[name] == 0 && seen_[name] != stamp) {
+                    seen_[name] = stamp;
+                    facts_.freeNames.push_back(name);
+                }
+                continue;
+            }
+            const bool lambda = isLambdaForm(n);
+            if (!lambda && !isLetForm(n)) {
+                if (isAtomNode(functionOf(n)) && firstByteOf(functionOf(n)) == '`')
+                    return abandon(firstName);
+                items_.push_back({argumentOf(n), Action::visit, 0});
+                items_.push_back({functionOf(n), Action::visit, 0});
+                continue;
+            }
+            // A lambda's binder is in scope in its body; a let's in its body, not its value.
+            const Node* v = binderOf(n);
+            if (!isAtomNode(v))
+                return abandon(firstName);
+            const std::string_view text = textOf(v);
+            const bool valid = isDefinitionName(text);
+            std::uint32_t name = 0;
+            if (valid) {
+                renamed = renamed || !isOneLetter(text);
+                name = number(keyOfName(text));
+                items_.push_back({nullptr, Action::leave, name});
+            } else {
+                funky = true;
+            }
+            items_.push_back({argumentOf(n), Action::visit, 0});
+            if (valid)
+                items_.push_back({nullptr, Action::enter, name});
+            if (!lambda)
+                items_.push_back({argumentOf(functionOf(n)), Action::visit, 0});
+        }
+        facts_.funky[d] = funky;
+        facts_.renamed[d] = renamed;
+        facts_.anyFunky = facts_.anyFunky || funky;
+        return true;
+    }
+
+private:
+    enum class Action : unsigned char { visit, enter, leave };
+    struct Item {
+        Node* node;
+        Action action;
+        std::uint32_t name;
+    };
+
+    // Undoes a walk that stopped on the way: the binders in scope leave it and the names
+    // the walk appended are dropped (the next walk has a stamp of its own).
+    bool abandon(std::size_t firstName) {
+        for (const std::uint32_t name : inScope_)
+            --bound_[name];
+        inScope_.clear();
+        facts_.freeNames.resize(firstName);
+        return false;
+    }
+
+    std::uint32_t number(std::string_view text) {
+        const std::uint32_t name = facts_.names.numberOf(text);
+        if (name >= bound_.size()) {
+            bound_.resize(facts_.names.size() + 64, 0);
+            seen_.resize(facts_.names.size() + 64, 0);
+        }
+        return name;
+    }
+
+    DefinitionFacts& facts_;
+    std::vector<Item> items_;
+    std::vector<std::uint32_t> inScope_; // the binders entered and not yet left
+    std::vector<std::uint32_t> bound_;   // how many binders of each name are in scope
+    std::vector<std::uint32_t> seen_;    // the stamp of the last walk that appended the name
+    std::uint32_t stamp_ = 0;
+};
+
+// Expands the quotes and pair lets of every definition and walks each for its facts.
+void gatherFacts(DefinitionTable& table, DefinitionFacts& facts) {
+    facts.entries.reserve(table.size());
+    for (auto& entry : table) {
+        const std::uint32_t name = facts.names.numberOf(entry.first);
+        RILL_ASSERT(name == facts.entries.size());
+        facts.entries.push_back(&entry);
+    }
+    const std::size_t count = facts.entries.size();
+    facts.funky.assign(count, false);
+    facts.renamed.assign(count, false);
+    facts.freeStart.reserve(count + 1);
+    FactsWalk walk(facts);
+    for (std::size_t d = 0; d < count; ++d) {
+        facts.freeStart.push_back(static_cast<std::uint32_t>(facts.freeNames.size()));
+        if (walk.walk(d))
+            continue;
+        NodeRef& value = facts.entries[d]->second;
+        value = expandPairLets(expandQuotes(std::move(value)));
+        if (!walk.walk(d)) {
+            // A binder that is no atom is all that stops a walk after expanding: the
+            // definition is funky, and the report is all that is wanted of it.
+            RILL_ASSERT(!isAtom(findFunkyBinder(value)));
+            facts.funky[d] = true;
+            facts.anyFunky = true;
+        }
+    }
+    facts.freeStart.push_back(static_cast<std::uint32_t>(facts.freeNames.size()));
+    for (const std::uint32_t name : facts.freeNames)
+        facts.anyUndefined = facts.anyUndefined || !facts.isDefined(name);
+}
+
+// --- The steps ----------------------------------------------------------------------------
+
+// The first definition in table order that has a funky binder, reported with the form.
 ErrorReport findFunkyDefinition(const DefinitionTable& table) {
     for (const auto& [key, value] : table) {
         const NodeRef form = findFunkyBinder(value);
@@ -124,63 +338,147 @@ ErrorReport findFunkyDefinition(const DefinitionTable& table) {
     return ErrorReport();
 }
 
-// Takes pending names out smallest first until none is left or one has no definition. A
-// root's referrer is never shown: every root is defined.
-ErrorReport walkReachable(const DefinitionTable& table, NamesOfDefinitions& names,
-                          std::map<std::string, std::string>& pending,
-                          std::set<std::string>& visited) {
-    while (!pending.empty()) {
-        auto first = pending.begin();
-        const std::string k = first->first;
-        const std::string referrer = first->second;
-        pending.erase(first);
-        visited.insert(k);
-        if (table.find(k) == table.end()) {
-            RILL_ASSERT(table.find(referrer) != table.end());
-            const std::string shown = referrer.empty() ? "TOP" : referrer;
-            return makeReport("Alive", k,
-                              "Alive function [" + shown + "] references undefined [" + k + "].");
-        }
-        for (const std::string& n : names.of(k))
-            if (visited.find(n) == visited.end())
-                pending[n] = k;
+// Takes pending names out smallest first (bytewise, shorter first on a common prefix) until
+// none is left or one has no definition; a pending name's referrer is the last definition
+// taken out that references it. A root's referrer is never shown: every root is defined.
+class ReachableWalk {
+public:
+    explicit ReachableWalk(const DefinitionFacts& facts)
+        : facts_(facts), visited_(facts.names.size(), false), pending_(facts.names.size(), false),
+          referrer_(facts.names.size(), kRoot) {}
+
+    void addRoot(std::uint32_t name) {
+        if (visited_[name] || pending_[name])
+            return;
+        pending_[name] = true;
+        referrer_[name] = kRoot;
+        push(name);
     }
-    return ErrorReport();
-}
+
+    bool isVisited(std::uint32_t name) const { return visited_[name]; }
+
+    ErrorReport run() {
+        while (!heap_.empty()) {
+            std::pop_heap(heap_.begin(), heap_.end(), Later{facts_});
+            const std::uint32_t k = heap_.back();
+            heap_.pop_back();
+            pending_[k] = false;
+            visited_[k] = true;
+            if (!facts_.isDefined(k)) {
+                RILL_ASSERT(referrer_[k] != kRoot);
+                const std::string_view by = facts_.names.nameOf(referrer_[k]);
+                const std::string shown = by.empty() ? "TOP" : std::string(by);
+                const std::string name(facts_.names.nameOf(k));
+                return makeReport("Alive", name,
+                                  "Alive function [" + shown + "] references undefined [" + name +
+                                      "].");
+            }
+            for (std::uint32_t i = facts_.freeStart[k]; i < facts_.freeStart[k + 1]; ++i) {
+                const std::uint32_t n = facts_.freeNames[i];
+                if (visited_[n])
+                    continue;
+                referrer_[n] = k;
+                if (!pending_[n]) {
+                    pending_[n] = true;
+                    push(n);
+                }
+            }
+        }
+        return ErrorReport();
+    }
+
+private:
+    static constexpr std::uint32_t kRoot = NameNumbers::kNone;
+
+    // The heap order: the name that sorts last is the one "greater" in heap terms, so that
+    // the first name in byte order is on top. Defined names are numbered in byte order.
+    struct Later {
+        const DefinitionFacts& facts;
+        bool operator()(std::uint32_t a, std::uint32_t b) const {
+            if (facts.isDefined(a) && facts.isDefined(b))
+                return a > b;
+            return facts.names.nameOf(a) > facts.names.nameOf(b);
+        }
+    };
+    void push(std::uint32_t name) {
+        heap_.push_back(name);
+        std::push_heap(heap_.begin(), heap_.end(), Later{facts_});
+    }
+
+    const DefinitionFacts& facts_;
+    std::vector<bool> visited_;
+    std::vector<bool> pending_;
+    std::vector<std::uint32_t> referrer_;
+    std::vector<std::uint32_t> heap_;
+};
 
 // Every name the entry reaches must be defined. So must every name the Prelude reaches: the
 // machine makes letters of its own and every lambda form is classified through the
 // backslash entry, whose body names every letter, so a Prelude entry redefined in terms of an
-// undefined name is reported as if the entry had reached it, never dropped as dead.
-ErrorReport checkReachable(const DefinitionTable& table, NamesOfDefinitions& names) {
-    RILL_ASSERT(table.find(std::string()) != table.end());
-    std::map<std::string, std::string> pending{{std::string(), "nowhere"}};
-    std::set<std::string> visited;
-    if (ErrorReport r = walkReachable(table, names, pending, visited); !isEmpty(r))
+// undefined name is reported as if the entry had reached it, never dropped as dead. When no
+// definition references an undefined name at all, nothing can be reported.
+ErrorReport checkReachable(DefinitionFacts& facts) {
+    if (!facts.anyUndefined)
+        return ErrorReport();
+    ReachableWalk walk(facts);
+    const std::uint32_t entry = facts.names.numberOf(std::string_view());
+    RILL_ASSERT(facts.isDefined(entry));
+    walk.addRoot(entry);
+    if (ErrorReport r = walk.run(); !isEmpty(r))
         return r;
     for (const std::string& key : preludeKeys()) {
-        RILL_ASSERT(table.find(key) != table.end());
-        if (visited.find(key) == visited.end())
-            pending.emplace(key, "nowhere");
+        const std::uint32_t name = facts.names.numberOf(key);
+        RILL_ASSERT(facts.isDefined(name));
+        walk.addRoot(name);
     }
-    return walkReachable(table, names, pending, visited);
+    return walk.run();
 }
 
-// Erases every definition that references an undefined name, directly or through others.
-void removeDeadDefinitions(DefinitionTable& table, NamesOfDefinitions& names) {
-    Referrers referrers;
-    std::set<std::string> work;
-    for (const auto& [key, value] : table) {
-        for (const std::string& n : names.of(key)) {
-            referrers[n].push_back(key);
-            if (table.find(n) == table.end())
-                work.insert(key);
+// Erases every definition that references an undefined name, directly or through others;
+// dead[d] tells which were erased.
+void removeDeadDefinitions(DefinitionTable& table, const DefinitionFacts& facts,
+                           std::vector<bool>& dead) {
+    const std::size_t count = facts.count();
+    dead.assign(count, false);
+    if (!facts.anyUndefined)
+        return;
+    // Who references each definition, as lists in one array.
+    std::vector<std::uint32_t> start(count + 1, 0);
+    for (const std::uint32_t name : facts.freeNames)
+        if (facts.isDefined(name))
+            ++start[name + 1];
+    for (std::size_t d = 0; d < count; ++d)
+        start[d + 1] += start[d];
+    std::vector<std::uint32_t> referrers(start[count]);
+    std::vector<std::uint32_t> filled(start.begin(), start.end() - 1);
+    std::vector<std::uint32_t> work;
+    for (std::uint32_t d = 0; d < count; ++d) {
+        bool broken = false;
+        for (std::uint32_t i = facts.freeStart[d]; i < facts.freeStart[d + 1]; ++i) {
+            const std::uint32_t name = facts.freeNames[i];
+            if (facts.isDefined(name))
+                referrers[filled[name]++] = d;
+            else
+                broken = true;
+        }
+        if (broken) {
+            dead[d] = true;
+            work.push_back(d);
         }
     }
-    const std::set<std::string> dead = withDependents(referrers, std::move(work));
-    RILL_ASSERT(dead.find(std::string()) == dead.end());
-    for (const std::string& d : dead)
-        table.erase(d);
+    while (!work.empty()) {
+        const std::uint32_t d = work.back();
+        work.pop_back();
+        for (std::uint32_t i = start[d]; i < start[d + 1]; ++i)
+            if (!dead[referrers[i]]) {
+                dead[referrers[i]] = true;
+                work.push_back(referrers[i]);
+            }
+    }
+    RILL_ASSERT(facts.entries[0]->first.empty() && !dead[0]); // the entry is never dead
+    for (std::size_t d = 0; d < count; ++d)
+        if (dead[d])
+            table.erase(std::string(facts.names.nameOf(static_cast<std::uint32_t>(d))));
 }
 
 // The keys of the binders that are not one letter "a".."z" (m), and the letters (l).
@@ -211,13 +509,40 @@ void collectBinders(const NodeRef& term, std::set<std::string>& m, std::set<char
 
 constexpr std::size_t kLetterCount = 26;
 
-ErrorReport assignLocalNames(DefinitionTable& table) {
-    for (auto& [key, value] : table) {
+// Lines for the diagnostic log, written in large pieces: the log ends up with the same
+// bytes as when each line is appended on its own.
+class LogLines {
+public:
+    ~LogLines() { flush(); }
+    void add(std::string_view line) {
+        text_ += line;
+        if (text_.size() >= kPieceBytes)
+            flush();
+    }
+    void flush() {
+        if (!text_.empty())
+            appendLog(text_);
+        text_.clear();
+    }
+
+private:
+    static constexpr std::size_t kPieceBytes = 1 << 16;
+    std::string text_;
+};
+
+// Gives the local names of every remaining definition that has binders other than single
+// letters the first letters its own binders leave free, in bytewise order of the names.
+ErrorReport assignLocalNames(const DefinitionFacts& facts, const std::vector<bool>& dead) {
+    LogLines log;
+    for (std::size_t d = 0; d < facts.count(); ++d) {
+        if (dead[d] || !facts.renamed[d])
+            continue;
+        auto& [key, value] = *facts.entries[d];
         std::set<std::string> m;
         std::set<char> l;
         collectBinders(value, m, l);
-        if (!m.empty())
-            appendLog("First " + key + ": " + renderTerm(value) + "\n");
+        RILL_ASSERT(!m.empty());
+        log.add("First " + key + ": " + renderTerm(value) + "\n");
         if (m.size() + l.size() > kLetterCount)
             return makeReport("Place", key,
                               key.empty() ? "Place error."
@@ -236,8 +561,9 @@ ErrorReport assignLocalNames(DefinitionTable& table) {
 
 constexpr int kMostParameters = 10;
 
-ErrorReport checkParameterCounts(const DefinitionTable& table) {
-    for (const auto& [key, value] : table) {
+ErrorReport checkParameterCounts(const std::vector<DefinitionTable::value_type*>& entries) {
+    for (const DefinitionTable::value_type* entry : entries) {
+        const auto& [key, value] = *entry;
         int count = 0;
         for (const Node* n = value.get(); isLambdaForm(n) && count <= kMostParameters;
              n = argumentOf(n))
@@ -248,17 +574,19 @@ ErrorReport checkParameterCounts(const DefinitionTable& table) {
     return ErrorReport();
 }
 
-void shareDefinitions(DefinitionTable& table) {
-    SharedTerms& terms = sharedTerms();
-    terms.members.clear();
-    for (auto& [key, value] : table)
-        (void)shareTerms(value);
-    for (auto it = terms.members.begin(); it != terms.members.end();)
-        it = isNormal(it->second) ? std::next(it) : terms.members.erase(it);
+// Shares equal subterms across all definitions, and keeps the normal forms among them in the
+// set of shared terms.
+void shareDefinitions(const std::vector<DefinitionTable::value_type*>& entries) {
+    std::vector<NodeRef*> slots;
+    slots.reserve(entries.size());
+    for (DefinitionTable::value_type* entry : entries)
+        slots.push_back(&entry->second);
+    shareTermsAfresh(slots, [](Node* member) { return isNormalNode(member); });
 }
 
-ErrorReport findUnboundLocal(const DefinitionTable& table) {
-    for (const auto& [key, value] : table) {
+ErrorReport findUnboundLocal(const std::vector<DefinitionTable::value_type*>& entries) {
+    for (const DefinitionTable::value_type* entry : entries) {
+        const auto& [key, value] = *entry;
         const std::uint32_t set = freeVariables(value);
         if (set == 0)
             continue;
@@ -426,27 +754,32 @@ std::string layoutTableText() {
 ErrorReport checkProgram() {
     DefinitionTable& table = definitionTable();
     table.insert_or_assign("_", makeAtom(layoutTableText()));
-    for (auto& [key, value] : table)
-        value = expandQuotes(std::move(value));
-    for (auto& [key, value] : table)
-        value = expandPairLets(std::move(value));
-    if (ErrorReport r = findFunkyDefinition(table); !isEmpty(r))
-        return r;
+    // From here on the table's keys change only where dead definitions are erased, so the
+    // steps go through one list of its entries in table order.
+    std::vector<DefinitionTable::value_type*> entries;
     {
-        NamesOfDefinitions names(table);
-        if (ErrorReport r = checkReachable(table, names); !isEmpty(r))
+        DefinitionFacts facts;
+        gatherFacts(table, facts);
+        if (facts.anyFunky)
+            return findFunkyDefinition(table);
+        if (ErrorReport r = checkReachable(facts); !isEmpty(r))
             return r;
-        removeDeadDefinitions(table, names);
+        std::vector<bool> dead;
+        removeDeadDefinitions(table, facts, dead);
+        if (ErrorReport r = assignLocalNames(facts, dead); !isEmpty(r))
+            return r;
+        entries.reserve(facts.count());
+        for (std::size_t d = 0; d < facts.count(); ++d)
+            if (!dead[d])
+                entries.push_back(facts.entries[d]);
     }
-    if (ErrorReport r = assignLocalNames(table); !isEmpty(r))
+    if (ErrorReport r = checkParameterCounts(entries); !isEmpty(r))
         return r;
-    if (ErrorReport r = checkParameterCounts(table); !isEmpty(r))
+    shareDefinitions(entries);
+    if (ErrorReport r = findUnboundLocal(entries); !isEmpty(r))
         return r;
-    shareDefinitions(table);
-    if (ErrorReport r = findUnboundLocal(table); !isEmpty(r))
-        return r;
-    for (const auto& [key, value] : table)
-        classify(value);
+    for (const DefinitionTable::value_type* entry : entries)
+        classify(entry->second);
     return ErrorReport();
 }
 
