@@ -246,12 +246,21 @@ NameLookup resolveName(const Node* h, std::string_view s) {
     };
     constexpr std::size_t kSlots = 2048;
     static Slot slots[kSlots];
-    const std::uint64_t generation = definitionTable().generation();
+    const std::uint64_t generation = currentGeneration();
     const auto address = reinterpret_cast<std::uintptr_t>(h);
     Slot& slot = slots[(address >> 4 ^ address >> 15) & (kSlots - 1)];
-    if (slot.atom == h && slot.generation == generation && slot.length == s.size() &&
-        std::memcmp(slot.text, s.data(), s.size()) == 0)
-        return slot.answer;
+    if (slot.atom == h && slot.generation == generation) {
+        // The same text: byte for byte, and the atom's text ends where the slot's does. The
+        // comparison stops at the first difference, so it never reads past a shorter text.
+        const char* t = s.data() != nullptr ? s.data() : atomBytes(h);
+        std::uint32_t i = 0;
+        while (i < slot.length && t[i] == slot.text[i])
+            ++i;
+        if (i == slot.length && (s.data() != nullptr ? s.size() == i : t[i] == '\0'))
+            return slot.answer;
+    }
+    if (s.data() == nullptr)
+        s = std::string_view(atomBytes(h), measureText(h));
     const NameLookup answer = lookUpName(s);
     if (s.size() <= sizeof slot.text) {
         slot.atom = h;
@@ -266,8 +275,7 @@ NameLookup resolveName(const Node* h, std::string_view s) {
 Node* normalConstantOf(Node* h) {
     if (!isAtomNode(h) || arityOf(h) != 0)
         return nullptr;
-    const std::string_view s(atomBytes(h), measureText(h));
-    const NameLookup name = resolveName(h, s);
+    const NameLookup name = resolveName(h, {});
     if (name.builtin != nullptr || name.entry == nullptr)
         return nullptr;
     Node* d = name.entry->second.get();

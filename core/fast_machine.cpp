@@ -193,7 +193,7 @@ private:
         if (first >= 'A' && first <= 'Z' && text[1] == '\0')
             name = letterName(first);
         else if (first >= 'a' && first <= 'z')
-            name = resolveName(h, std::string_view(text, measureText(h)));
+            name = resolveName(h, {});
         else
             return false;
         // A definition without parameters is a constant, whatever it is applied to.
@@ -250,7 +250,7 @@ private:
         if (first >= 'A' && first <= 'Z' && text[1] == '\0') {
             name = letterName(first);
         } else if (first >= 'a' && first <= 'z') {
-            name = resolveName(h, std::string_view(text, measureText(h)));
+            name = resolveName(h, {});
             if (name.builtin != nullptr) {
                 focus_ = nullptr;
                 finish(contractBuiltin(*name.builtin, NodeRef::adopt(a)));
