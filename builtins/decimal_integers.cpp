@@ -140,6 +140,20 @@ Limbs multiplyRanges(const Limb* a, std::size_t na, const Limb* b, std::size_t n
     }
     if (nb == 0)
         return {};
+    if (nb == 1) {
+        // one row: a times one limb, carried as it goes
+        Limbs r(na + 1);
+        const std::uint64_t d = b[0];
+        std::uint64_t carry = 0;
+        for (std::size_t i = 0; i < na; ++i) {
+            const std::uint64_t cur = a[i] * d + carry;
+            carry = cur / kBase;
+            r[i] = static_cast<Limb>(cur - carry * kBase);
+        }
+        r[na] = static_cast<Limb>(carry);
+        trim(r);
+        return r;
+    }
     if (nb < kKaratsubaThreshold) {
         Limbs r(na + nb, 0);
         multiplySchoolbook(a, na, b, nb, r.data());
@@ -433,22 +447,13 @@ std::size_t trailingBits(const Magnitude& m, bool bit) {
     }
 }
 
-// Reads eight decimal digits at once (the first is the most significant); false when any
-// byte is not a digit.
-bool readEightDigits(const char* p, std::uint64_t& value) {
-    std::uint64_t v;
-    std::memcpy(&v, p, 8);
-    const bool digits =
-        (((v & 0xF0F0F0F0F0F0F0F0) | (((v + 0x0606060606060606) & 0xF0F0F0F0F0F0F0F0) >> 4)) ==
-         0x3333333333333333);
-    v -= 0x3030303030303030;
-    v = (v * 10) + (v >> 8);
-    v = (((v & 0x000000FF000000FF) * (100 + (1000000ULL << 32))) +
-         (((v >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))) >>
-        32;
-    value = v;
-    return digits;
-}
+// --- Digit texts and limbs ------------------------------------------------------------------
+//
+// Digits are read eight at a time through one 64-bit word, the first digit in its lowest
+// byte, and written four at a time from a table.
+
+static_assert(std::endian::native == std::endian::little,
+              "the digit words put the first digit in the lowest byte");
 
 // The two-digit texts "00" to "99".
 constexpr char kDigitPairs[] =
@@ -456,15 +461,132 @@ constexpr char kDigitPairs[] =
     "34353637383940414243444546474849505152535455565758596061626364656667"
     "6869707172737475767778798081828384858687888990919293949596979899";
 
-// Writes a limb as exactly nine digits.
-void writeNineDigits(Limb limb, char* out) {
-    out[0] = static_cast<char>('0' + limb / 100000000);
-    Limb rest = limb % 100000000;
-    const Limb high = rest / 10000, low = rest % 10000;
-    std::memcpy(out + 1, kDigitPairs + 2 * (high / 100), 2);
-    std::memcpy(out + 3, kDigitPairs + 2 * (high % 100), 2);
-    std::memcpy(out + 5, kDigitPairs + 2 * (low / 100), 2);
-    std::memcpy(out + 7, kDigitPairs + 2 * (low % 100), 2);
+// True when all eight bytes of the word are "0" to "9".
+bool isEightDigits(std::uint64_t v) {
+    return ((v & 0xF0F0F0F0F0F0F0F0) | (((v + 0x0606060606060606) & 0xF0F0F0F0F0F0F0F0) >> 4)) ==
+           0x3333333333333333;
+}
+
+// The number eight digit bytes spell, the first the most significant.
+std::uint32_t eightDigitsValue(std::uint64_t v) {
+    v -= 0x3030303030303030;
+    v = (v * 10) + (v >> 8); // pairs of digits
+    v = (((v & 0x000000FF000000FF) * (100 + (1000000ULL << 32))) +
+         (((v >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))) >>
+        32;
+    return static_cast<std::uint32_t>(v);
+}
+
+// The four-digit texts "0000" to "9999".
+struct DigitQuads {
+    char text[40000];
+};
+
+constexpr DigitQuads makeDigitQuads() {
+    DigitQuads t{};
+    for (int i = 0; i < 10000; ++i) {
+        t.text[4 * i] = static_cast<char>('0' + i / 1000);
+        t.text[4 * i + 1] = static_cast<char>('0' + i / 100 % 10);
+        t.text[4 * i + 2] = static_cast<char>('0' + i / 10 % 10);
+        t.text[4 * i + 3] = static_cast<char>('0' + i % 10);
+    }
+    return t;
+}
+
+constexpr DigitQuads kDigitQuads = makeDigitQuads();
+
+// Writes a limb as exactly nine digits: the first, then two groups of four from the table.
+inline void writeNineDigits(Limb limb, char* out) {
+    const Limb first = limb / 100000000;
+    const Limb rest = limb - first * 100000000;
+    const Limb high = rest / 10000;
+    const Limb low = rest - high * 10000;
+    out[0] = static_cast<char>('0' + first);
+    std::memcpy(out + 1, kDigitQuads.text + 4 * high, 4);
+    std::memcpy(out + 5, kDigitQuads.text + 4 * low, 4);
+}
+
+// Reads nine digit bytes into a limb; false when any is not a digit.
+bool readNineDigits(const char* p, Limb& limb) {
+    const unsigned first = static_cast<unsigned char>(p[0]) - unsigned{'0'};
+    std::uint64_t eight;
+    std::memcpy(&eight, p + 1, 8);
+    limb = static_cast<Limb>(first * 100000000u + eightDigitsValue(eight));
+    return first <= 9 && isEightDigits(eight);
+}
+
+// The limbs of n decimal digits (leading zeros allowed) into limbs, replacing what it held;
+// false when a byte is not a digit.
+bool limbsOfDigits(const char* p, std::size_t n, Limbs& limbs) {
+    limbs.resize(n / kLimbDigits + 1);
+    std::size_t end = n;
+    std::size_t k = 0;
+    bool ok = true;
+    while (end >= kLimbDigits) {
+        end -= kLimbDigits;
+        Limb limb;
+        ok &= readNineDigits(p + end, limb);
+        limbs[k++] = limb;
+    }
+    if (end > 0) {
+        Limb limb = 0;
+        for (std::size_t i = 0; i < end; ++i) {
+            const unsigned d = static_cast<unsigned char>(p[i]) - unsigned{'0'};
+            ok &= d <= 9;
+            limb = limb * 10 + d;
+        }
+        limbs[k++] = limb;
+    }
+    limbs.resize(k);
+    trim(limbs);
+    return ok;
+}
+
+// True when all n bytes are digits.
+bool allDigits(const char* p, std::size_t n) {
+    std::size_t i = 0;
+    bool ok = true;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t v;
+        std::memcpy(&v, p + i, 8);
+        ok &= isEightDigits(v);
+    }
+    for (; i < n; ++i)
+        ok &= static_cast<unsigned>(static_cast<unsigned char>(p[i]) - unsigned{'0'}) <= 9;
+    return ok;
+}
+
+std::size_t decimalLength(Limb limb) { // 1 for 0
+    std::size_t n = 1;
+    for (Limb t = limb; t >= 10; t /= 10)
+        ++n;
+    return n;
+}
+
+// The number of digits of a non-zero magnitude.
+std::size_t digitCount(const Limbs& limbs) {
+    return decimalLength(limbs.back()) + (limbs.size() - 1) * kLimbDigits;
+}
+
+// Writes the digits of a non-zero magnitude: digitCount(limbs) bytes.
+void writeDigits(const Limbs& limbs, char* out) {
+    const std::size_t top = decimalLength(limbs.back());
+    char first[kLimbDigits];
+    writeNineDigits(limbs.back(), first);
+    std::memcpy(out, first + kLimbDigits - top, top);
+    out += top;
+    for (std::size_t i = limbs.size() - 1; i-- > 0;) {
+        writeNineDigits(limbs[i], out);
+        out += kLimbDigits;
+    }
+}
+
+// A buffer of at least n bytes, reused from call to call, for texts on their way into atoms.
+char* scratchBuffer(std::size_t n) {
+    static auto& buffer = *new std::vector<char>;
+    if (buffer.size() < n)
+        buffer.resize(std::max(n, 2 * buffer.size()));
+    return buffer.data();
 }
 
 } // namespace
@@ -477,32 +599,8 @@ bool isZero(const Magnitude& m) {
 
 Magnitude magnitudeFromDigits(std::string_view digits) {
     Magnitude m;
-    m.limbs.resize(digits.size() / kLimbDigits + 1);
-    const char* p = digits.data();
-    std::size_t end = digits.size();
-    std::size_t k = 0;
-    bool ok = true;
-    while (end >= kLimbDigits) {
-        // one digit, then eight at once
-        const unsigned first = static_cast<unsigned char>(p[end - 9]) - unsigned{'0'};
-        ok &= first <= 9;
-        std::uint64_t eight = 0;
-        ok &= readEightDigits(p + end - 8, eight);
-        m.limbs[k++] = static_cast<Limb>(first * 100000000u + eight);
-        end -= kLimbDigits;
-    }
-    if (end > 0) {
-        Limb limb = 0;
-        for (std::size_t i = 0; i < end; ++i) {
-            const unsigned d = static_cast<unsigned char>(p[i]) - unsigned{'0'};
-            ok &= d <= 9;
-            limb = limb * 10 + d;
-        }
-        m.limbs[k++] = limb;
-    }
+    const bool ok = limbsOfDigits(digits.data(), digits.size(), m.limbs);
     RILL_ASSERT(ok);
-    m.limbs.resize(k);
-    trim(m.limbs);
     return m;
 }
 
@@ -520,23 +618,9 @@ void appendDigits(const Magnitude& m, std::string& text) {
         text.push_back('0');
         return;
     }
-    Limb top = m.limbs.back();
-    std::size_t topDigits = 1;
-    for (Limb t = top; t >= 10; t /= 10)
-        ++topDigits;
     const std::size_t start = text.size();
-    text.resize(start + topDigits + (m.limbs.size() - 1) * kLimbDigits);
-    char* out = text.data() + start + topDigits;
-    for (std::size_t d = topDigits; d-- > 0;) {
-        out[-1] = static_cast<char>('0' + top % 10);
-        top /= 10;
-        --out;
-    }
-    out = text.data() + start + topDigits;
-    for (std::size_t i = m.limbs.size() - 1; i-- > 0;) {
-        writeNineDigits(m.limbs[i], out);
-        out += kLimbDigits;
-    }
+    text.resize(start + digitCount(m.limbs));
+    writeDigits(m.limbs, text.data() + start);
 }
 
 std::uint64_t lowBitsOf(const Magnitude& m) {
@@ -726,30 +810,20 @@ bool isEqual(const Integer& a, const Integer& b) {
 // --- Texts ----------------------------------------------------------------------------------
 
 bool isAllDigits(std::string_view text) {
-    if (text.empty())
-        return false;
-    for (char c : text)
-        if (c < '0' || c > '9')
-            return false;
-    return true;
+    return !text.empty() && allDigits(text.data(), text.size());
 }
 
 bool parseDecimalText(std::string_view text, Integer& out) {
-    if (!isAllDigits(text))
+    if (text.empty())
         return false;
-    if (text == "0") {
-        out = Integer{};
-        return true;
-    }
-    if (text[0] == '0') {
-        if (text[1] == '0')
-            return false;
-        out.negative = true;
-        out.magnitude = magnitudeFromDigits(text.substr(1));
-        return true;
-    }
-    out.negative = false;
-    out.magnitude = magnitudeFromDigits(text);
+    const bool negative = text[0] == '0' && text.size() > 1;
+    if (negative && text[1] == '0')
+        return false;
+    Limbs limbs;
+    if (!limbsOfDigits(text.data() + (negative ? 1 : 0), text.size() - (negative ? 1 : 0), limbs))
+        return false;
+    out.negative = negative;
+    out.magnitude.limbs = std::move(limbs);
     return true;
 }
 
@@ -1023,8 +1097,308 @@ std::pair<NodeRef, NodeRef> unfoldNumber(std::string_view digits) {
     return {std::move(first), makeAtom(std::move(text))};
 }
 
+namespace {
+
+// The atom of x's canonical text, written straight into a buffer.
+NodeRef atomOfInteger(const Integer& x) {
+    if (isZero(x.magnitude))
+        return NodeRef(newAtomNode("0", 1));
+    const std::size_t sign = x.negative ? 1 : 0;
+    const std::size_t length = sign + digitCount(x.magnitude.limbs);
+    char small[64];
+    char* text = length <= sizeof small ? small : scratchBuffer(length);
+    text[0] = '0'; // the sign, when there is one
+    writeDigits(x.magnitude.limbs, text + sign);
+    return NodeRef(newAtomNode(text, length));
+}
+
+// --- Kept limbs ---
+
+// Results of fewer limbs are not kept: reading them again costs about as much as finding them.
+constexpr std::size_t kKeptMinimumLimbs = 8;
+constexpr std::size_t kKeptEntries = 4;
+
+struct KeptLimbs {
+    Node* atom = nullptr; // holds one reference while set
+    Integer value;
+};
+
+struct LimbMemory {
+    KeptLimbs entries[kKeptEntries];
+    std::size_t next = 0; // the entry given up when none is free
+};
+
+LimbMemory& limbMemory() {
+    static auto& memory = *new LimbMemory; // never destroyed: atoms die at exit too
+    return memory;
+}
+
+void dropEntry(KeptLimbs& e) {
+    Node* atom = e.atom;
+    e.atom = nullptr;
+    e.value = Integer{};
+    if (atom != nullptr)
+        releaseNode(atom);
+}
+
+KeptLimbs* findKept(const Node* atom) {
+    for (KeptLimbs& e : limbMemory().entries)
+        if (e.atom == atom)
+            return &e;
+    return nullptr;
+}
+
+// The value of a kept entry; its limbs are taken over, and the entry dropped, when the only
+// other reference to its atom is the caller's, which is about to go.
+Integer valueOfKept(KeptLimbs& e) {
+    if (countOf(e.atom) != 2)
+        return e.value;
+    Integer value = std::move(e.value);
+    dropEntry(e);
+    return value;
+}
+
+void keepLimbs(Node* atom, Integer&& x) {
+    LimbMemory& m = limbMemory();
+    KeptLimbs* slot = nullptr;
+    for (KeptLimbs& e : m.entries) {
+        if (e.atom != nullptr && countOf(e.atom) == 1)
+            dropEntry(e); // nothing else holds its atom
+        if (e.atom == nullptr && slot == nullptr)
+            slot = &e;
+    }
+    if (slot == nullptr) {
+        slot = &m.entries[m.next];
+        m.next = (m.next + 1) % kKeptEntries;
+        dropEntry(*slot);
+    }
+    retainNode(atom);
+    slot->atom = atom;
+    slot->value = std::move(x);
+}
+
+// The digits of a canonical decimal atom and its sign; false for any other node.
+bool canonicalDigits(const Node* n, std::string_view& digits, bool& negative) {
+    if (!isAtomNode(n))
+        return false;
+    const char* text = atomBytes(n);
+    if (text[0] < '0' || text[0] > '9')
+        return false;
+    const std::size_t length = measureText(n);
+    negative = text[0] == '0' && length > 1;
+    digits = std::string_view(text, length).substr(negative ? 1 : 0);
+    if (negative && digits[0] == '0')
+        return false; // an `o` text
+    return findKept(n) != nullptr || allDigits(digits.data(), digits.size());
+}
+
+constexpr std::uint64_t kShortLimit = 1000000000000000000; // 10^18
+
+// The number that 18 digit bytes spell.
+std::uint64_t readEighteenDigits(const char* p) {
+    std::uint64_t a, b;
+    std::memcpy(&a, p + 2, 8);
+    std::memcpy(&b, p + 10, 8);
+    const std::uint64_t top = static_cast<std::uint64_t>(p[0] - '0') * 10 + (p[1] - '0');
+    return (top * 100000000 + eightDigitsValue(a)) * 100000000 + eightDigitsValue(b);
+}
+
+// Writes v < 10^18 as exactly 18 digits.
+void writeEighteenDigits(std::uint64_t v, char* out) {
+    const std::uint64_t high = v / kBase;
+    writeNineDigits(static_cast<Limb>(high), out);
+    writeNineDigits(static_cast<Limb>(v - high * kBase), out + kLimbDigits);
+}
+
+} // namespace
+
 NodeRef makeIntegerAtom(const Integer& x) {
-    return makeAtom(decimalText(x));
+    return atomOfInteger(x);
+}
+
+// --- Integer atoms --------------------------------------------------------------------------
+
+NodeRef makeShortIntegerAtom(std::int64_t value) {
+    char buffer[24];
+    char* const end = buffer + sizeof buffer;
+    char* p = end;
+    std::uint64_t m =
+        value < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(value) : std::uint64_t(value);
+    while (m >= 100) {
+        p -= 2;
+        std::memcpy(p, kDigitPairs + 2 * (m % 100), 2);
+        m /= 100;
+    }
+    if (m >= 10) {
+        p -= 2;
+        std::memcpy(p, kDigitPairs + 2 * m, 2);
+    } else {
+        *--p = static_cast<char>('0' + m);
+    }
+    if (value < 0)
+        *--p = '0';
+    return NodeRef(newAtomNode(p, static_cast<std::size_t>(end - p)));
+}
+
+bool readIntegerAtom(const NodeRef& atom, Integer& out) {
+    const Node* n = atom.get();
+    if (!isAtomNode(n))
+        return false;
+    std::int64_t v = 0;
+    if (readShortInteger(n, v)) {
+        out = integerFromInt64(v);
+        return true;
+    }
+    if (KeptLimbs* e = findKept(n)) {
+        out = valueOfKept(*e);
+        return true;
+    }
+    return parseDecimalText(atomText(atom), out);
+}
+
+NodeRef makeIntegerAtom(Integer&& x) {
+    NodeRef atom = atomOfInteger(x);
+    if (x.magnitude.limbs.size() >= kKeptMinimumLimbs)
+        keepLimbs(atom.get(), std::move(x));
+    return atom;
+}
+
+NodeRef multiplyAtomByShort(const NodeRef& atom, std::int64_t factor) {
+    Integer x;
+    if (!readIntegerAtom(atom, x))
+        return {};
+    const std::uint64_t d = factor < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(factor)
+                                       : static_cast<std::uint64_t>(factor);
+    if (d == 0 || isZero(x.magnitude))
+        return NodeRef(newAtomNode("0", 1));
+    if (d > kBase)
+        return makeIntegerAtom(multiplyIntegers(x, integerFromInt64(factor)));
+    // One pass from the lowest limb: each new limb is written as nine digits from the end of
+    // the buffer as soon as it is known. The carry stays below d <= 10^9, so it adds at most
+    // one limb on top.
+    Limbs& limbs = x.magnitude.limbs;
+    const std::size_t n = limbs.size();
+    const std::size_t room = kLimbDigits * (n + 1) + 1;
+    char* const buffer = scratchBuffer(room);
+    char* const end = buffer + room;
+    char* out = end;
+    std::size_t i = 0;
+    while (limbs[i] == 0) // low zero limbs stay zero (no carry comes from below them)
+        ++i;
+    out -= kLimbDigits * i;
+    std::memset(out, '0', kLimbDigits * i);
+    std::uint64_t carry = 0;
+    for (; i < n; ++i) {
+        const std::uint64_t cur = limbs[i] * d + carry;
+        carry = cur / kBase;
+        const auto limb = static_cast<Limb>(cur - carry * kBase);
+        limbs[i] = limb;
+        out -= kLimbDigits;
+        writeNineDigits(limb, out);
+    }
+    if (carry != 0) {
+        limbs.push_back(static_cast<Limb>(carry));
+        out -= kLimbDigits;
+        writeNineDigits(static_cast<Limb>(carry), out);
+    }
+    out += kLimbDigits - decimalLength(limbs.back()); // the top limb without its leading zeros
+    x.negative = x.negative != (factor < 0);
+    if (x.negative)
+        *--out = '0';
+    NodeRef r(newAtomNode(out, static_cast<std::size_t>(end - out)));
+    if (limbs.size() >= kKeptMinimumLimbs)
+        keepLimbs(r.get(), std::move(x));
+    return r;
+}
+
+NodeRef addShortToLongAtom(const NodeRef& x, bool negateX, std::int64_t value) {
+    const Node* n = x.get();
+    std::string_view digits;
+    bool negative = false;
+    if (!canonicalDigits(n, digits, negative) || digits.size() <= kShortDigits)
+        return {};
+    // |x| >= 10^18 > |value|: the result has the sign of the long operand
+    negative = negative != negateX;
+    const std::uint64_t v = value < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(value)
+                                      : static_cast<std::uint64_t>(value);
+    const bool subtract = v != 0 && (value < 0) != negative;
+    const std::size_t nd = digits.size();
+    // out: a sign byte, a byte for a carry out of the top digit, then the digits
+    char* const out = scratchBuffer(nd + 2);
+    char* const d = out + 2;
+    std::memcpy(d, digits.data(), nd);
+    std::uint64_t low = readEighteenDigits(d + nd - 18);
+    std::size_t start = 2;
+    std::size_t i = nd - 18; // the digit above the low eighteen, plus one
+    if (!subtract) {
+        low += v;
+        const bool carry = low >= kShortLimit;
+        writeEighteenDigits(carry ? low - kShortLimit : low, d + nd - 18);
+        if (carry) {
+            while (i > 0 && d[i - 1] == '9')
+                d[--i] = '0';
+            if (i == 0)
+                out[--start] = '1';
+            else
+                ++d[i - 1];
+        }
+    } else {
+        const bool borrow = low < v;
+        writeEighteenDigits(borrow ? low + kShortLimit - v : low - v, d + nd - 18);
+        if (borrow) {
+            while (d[i - 1] == '0') // stops: a digit above the low eighteen is not zero
+                d[--i] = '9';
+            --d[i - 1];
+        }
+        while (start < nd + 1 && out[start] == '0')
+            ++start;
+    }
+    if (negative)
+        out[--start] = '0';
+    Integer carried;
+    KeptLimbs* e = findKept(n);
+    if (e != nullptr)
+        carried = valueOfKept(*e);
+    NodeRef r(newAtomNode(out + start, nd + 2 - start));
+    if (e != nullptr) {
+        // the kept limbs follow the text to the new atom
+        const Magnitude m = magnitudeFromUInt64(v);
+        if (subtract)
+            subtractFrom(carried.magnitude.limbs, m.limbs.data(), m.limbs.size());
+        else
+            addInto(carried.magnitude.limbs, m.limbs.data(), m.limbs.size(), 0);
+        trim(carried.magnitude.limbs);
+        carried.negative = negative;
+        if (carried.magnitude.limbs.size() >= kKeptMinimumLimbs)
+            keepLimbs(r.get(), std::move(carried));
+    }
+    return r;
+}
+
+bool compareIntegerAtoms(const Node* a, const Node* b, int& order) {
+    std::int64_t x = 0, y = 0;
+    if (readShortInteger(a, x) && readShortInteger(b, y)) {
+        order = x < y ? -1 : x > y ? 1 : 0;
+        return true;
+    }
+    std::string_view da, db;
+    bool na = false, nb = false;
+    if (!canonicalDigits(a, da, na) || !canonicalDigits(b, db, nb))
+        return false;
+    if (na != nb) {
+        order = na ? -1 : 1;
+        return true;
+    }
+    int c = da.size() != db.size() ? (da.size() < db.size() ? -1 : 1)
+                                   : std::memcmp(da.data(), db.data(), da.size());
+    c = c < 0 ? -1 : c > 0 ? 1 : 0;
+    order = na ? -c : c;
+    return true;
+}
+
+void forgetKeptLimbs() {
+    for (KeptLimbs& e : limbMemory().entries)
+        dropEntry(e);
 }
 
 NodeRef makeOAtom(const Integer& x) {

@@ -140,4 +140,71 @@ std::pair<NodeRef, NodeRef> unfoldNumber(std::string_view digits);
 NodeRef makeIntegerAtom(const Integer& x); // the canonical decimal atom
 NodeRef makeOAtom(const Integer& x);       // the `o` atom
 
+// --- Integer atoms --------------------------------------------------------------------------
+//
+// The built-ins meet integers as atoms. A short one (at most 18 digits) is read into a machine
+// word straight from its node. A long one goes through limbs, and the limbs of the last few
+// long results made by makeIntegerAtom(Integer&&) are kept beside their atoms, each entry
+// holding a reference so that its node, and so its text, stays as it is: a running product
+// or sum is then not read back from its digits at every step. An entry whose atom nothing
+// else holds any more is dropped as soon as it is met.
+
+inline constexpr std::size_t kShortDigits = 18;
+
+// A canonical decimal atom of at most 18 digits, read into a machine word; false for any
+// other node. The text length comes from the span, where digit atoms keep it.
+inline bool readShortInteger(const Node* n, std::int64_t& out) {
+    if (!isAtomNode(n))
+        return false;
+    const char* s = atomBytes(n);
+    std::size_t length = spanOf(n);
+    unsigned d = static_cast<unsigned char>(s[0]) - unsigned{'0'};
+    if (d > 9 || length == 0)
+        return false;
+    bool negative = false;
+    if (d == 0) {
+        if (length == 1) {
+            out = 0;
+            return true;
+        }
+        negative = true; // "0" and a digit other than "0": minus that number
+        ++s;
+        --length;
+        d = static_cast<unsigned char>(s[0]) - unsigned{'0'};
+        if (d - 1 > 8) // "00..." is an `o` text
+            return false;
+    }
+    if (length > kShortDigits)
+        return false;
+    std::int64_t v = d;
+    for (std::size_t i = 1; i < length; ++i) {
+        d = static_cast<unsigned char>(s[i]) - unsigned{'0'};
+        if (d > 9)
+            return false;
+        v = v * 10 + d;
+    }
+    out = negative ? -v : v;
+    return true;
+}
+
+NodeRef makeShortIntegerAtom(std::int64_t value); // the canonical decimal atom of any int64
+
+// A canonical decimal atom as an integer, from its kept limbs when it has some (taking them
+// over when the caller's handle is the only other reference); false for any other node.
+bool readIntegerAtom(const NodeRef& atom, Integer& out);
+// The canonical decimal atom of x; the limbs of a long x are kept beside it.
+NodeRef makeIntegerAtom(Integer&& x);
+// The product of a canonical decimal atom and a short factor, its digits written as the
+// limbs are multiplied; an empty handle when the atom is no canonical decimal atom.
+NodeRef multiplyAtomByShort(const NodeRef& atom, std::int64_t factor);
+// x + value (or -x + value) for x a canonical decimal atom of more than 18 digits and |value|
+// < 10^18, made on the digit text: the digits above the last carry or borrow are copied as
+// they are. An empty handle when x is no such atom.
+NodeRef addShortToLongAtom(const NodeRef& x, bool negateX, std::int64_t value);
+// The order (-1, 0, 1) of two canonical decimal atoms by their texts; false when either is
+// not one.
+bool compareIntegerAtoms(const Node* a, const Node* b, int& order);
+// Drops every kept limb form (for measurements and tests that need a cold start).
+void forgetKeptLimbs();
+
 } // namespace rill

@@ -1,8 +1,12 @@
 #include "builtins/decimal_integers.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <iterator>
 #include <random>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -75,6 +79,102 @@ std::string readText(const NodeRef& value) {
     if (!readNumber(value, r))
         return "none";
     return r.isOForm ? oText(r.value) : decimalText(r.value);
+}
+
+// --- A digit-by-digit reference on magnitude texts, for checking the limb code -----------
+
+std::string naiveAdd(const std::string& a, const std::string& b) {
+    std::string r;
+    int carry = 0;
+    for (std::size_t i = 0; i < std::max(a.size(), b.size()) || carry != 0; ++i) {
+        int d = carry;
+        if (i < a.size())
+            d += a[a.size() - 1 - i] - '0';
+        if (i < b.size())
+            d += b[b.size() - 1 - i] - '0';
+        r.insert(r.begin(), static_cast<char>('0' + d % 10));
+        carry = d / 10;
+    }
+    return r;
+}
+
+bool naiveLess(const std::string& a, const std::string& b) { // magnitudes, no leading zeros
+    return a.size() != b.size() ? a.size() < b.size() : a < b;
+}
+
+std::string naiveSubtract(const std::string& a, const std::string& b) { // a >= b
+    std::string r = a;
+    int borrow = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        int d = (a[a.size() - 1 - i] - '0') - borrow - (i < b.size() ? b[b.size() - 1 - i] - '0' : 0);
+        borrow = d < 0;
+        r[a.size() - 1 - i] = static_cast<char>('0' + (d + 10) % 10);
+    }
+    const std::size_t nonZero = r.find_first_not_of('0');
+    return nonZero == std::string::npos ? "0" : r.substr(nonZero);
+}
+
+std::string naiveMultiply(const std::string& a, std::uint64_t f) {
+    std::string r = "0";
+    std::string shifted = a; // a times a power of ten
+    for (; f != 0; f /= 10) {
+        for (std::uint64_t k = f % 10; k > 0; --k)
+            r = naiveAdd(r, shifted);
+        shifted += '0';
+    }
+    return r;
+}
+
+// Signed texts through the reference: "0" marks a negative number.
+std::string naiveSignedAdd(std::string a, std::string b) {
+    const bool na = a.size() > 1 && a[0] == '0', nb = b.size() > 1 && b[0] == '0';
+    if (na)
+        a.erase(0, 1);
+    if (nb)
+        b.erase(0, 1);
+    if (na == nb) {
+        std::string m = naiveAdd(a, b);
+        return na && m != "0" ? "0" + m : m;
+    }
+    const bool aBigger = !naiveLess(a, b);
+    std::string m = aBigger ? naiveSubtract(a, b) : naiveSubtract(b, a);
+    const bool negative = aBigger ? na : nb;
+    return negative && m != "0" ? "0" + m : m;
+}
+
+std::string negatedText(const std::string& t) {
+    if (t == "0")
+        return t;
+    return t[0] == '0' ? t.substr(1) : "0" + t;
+}
+
+// Digit texts that stress carries and borrows: runs of nines and zeros, ones and nines at
+// the ends, plain random digits; n digits, no leading zero.
+std::string patternedDigits(std::mt19937_64& rng, std::size_t n) {
+    std::string s;
+    switch (rng() % 5) {
+    case 0: s = std::string(n, '9'); break;
+    case 1: s = "1" + std::string(n - 1, '0'); break;
+    case 2: s = std::string(n, '9'); s[rng() % n] = static_cast<char>('0' + rng() % 9); break;
+    case 3: s = "1" + std::string(n - 1, '0'); s[n - 1 - rng() % n] = '1'; break;
+    default: s = randomDigits(rng, n); break;
+    }
+    if (s[0] == '0')
+        s[0] = '1';
+    return s;
+}
+
+// Lengths around the limb and word boundaries, and some beyond.
+std::size_t interestingLength(std::mt19937_64& rng) {
+    static const std::size_t lengths[] = {1, 2, 8, 9, 10, 17, 18, 19, 20, 26, 27, 28, 36, 37, 72, 81};
+    return rng() % 3 == 0 ? 1 + rng() % 120 : lengths[rng() % std::size(lengths)];
+}
+
+std::string randomSigned(std::mt19937_64& rng) {
+    if (rng() % 16 == 0)
+        return "0";
+    std::string t = patternedDigits(rng, interestingLength(rng));
+    return rng() % 2 ? "0" + t : t;
 }
 
 } // namespace
@@ -405,4 +505,191 @@ TEST(NumberUnfolding, LargeNumbersAgreeWithTheWordPath) {
 
 TEST(DecimalIntegersDeathTest, UnfoldingZeroIsAnInternalFailure) {
     EXPECT_DEATH(unfoldNumber("0"), "ASSERTION FAILED:");
+}
+
+// --- Digit texts and limbs ------------------------------------------------------------------
+
+TEST(DigitTexts, TextsOfEveryLengthRoundTripAndReadAsTheirValue) {
+    std::mt19937_64 rng(17);
+    for (std::size_t n = 1; n <= 90; ++n) {
+        for (int k = 0; k < 20; ++k) {
+            const std::string t = patternedDigits(rng, n);
+            Integer x = parse(t);
+            EXPECT_EQ(decimalText(x), t);
+            EXPECT_EQ(decimalText(negated(x)), "0" + t);
+            if (n <= 19) { // the limbs against the machine's own reading
+                EXPECT_EQ(lowBitsOf(x.magnitude), std::stoull(t)) << t;
+            }
+        }
+    }
+}
+
+TEST(DigitTexts, ABadByteAnywhereIsRefused) {
+    const std::string good = "123456789012345678901234567890";
+    for (std::size_t i = 0; i < good.size(); ++i) {
+        for (char bad : {'/', ':', ' ', 'a', '\0', '\xB0'}) {
+            std::string t = good;
+            t[i] = bad;
+            Integer x;
+            EXPECT_FALSE(parseDecimalText(t, x)) << i;
+            EXPECT_FALSE(isAllDigits(t)) << i;
+            EXPECT_FALSE(parseDecimalText("0" + t, x)) << i;
+        }
+    }
+}
+
+TEST(DigitTexts, WrittenDigitsMatchTheLimbsPrintedOneByOne) {
+    std::mt19937_64 rng(19);
+    for (int k = 0; k < 500; ++k) {
+        Magnitude m;
+        const std::size_t n = 1 + rng() % 12;
+        for (std::size_t i = 0; i < n; ++i)
+            m.limbs.push_back(static_cast<Limb>(rng() % 3 == 0 ? rng() % 10 : rng() % kLimbBase));
+        if (m.limbs.back() == 0)
+            m.limbs.back() = 1 + static_cast<Limb>(rng() % 999);
+        char piece[16];
+        std::snprintf(piece, sizeof piece, "%u", m.limbs.back());
+        std::string expected = piece;
+        for (std::size_t i = n - 1; i-- > 0;) {
+            std::snprintf(piece, sizeof piece, "%09u", m.limbs[i]);
+            expected += piece;
+        }
+        std::string text;
+        appendDigits(m, text);
+        EXPECT_EQ(text, expected);
+    }
+}
+
+// --- Integer atoms --------------------------------------------------------------------------
+
+TEST(IntegerAtoms, ShortReadingTakesCanonicalTextsOfAtMostEighteenDigits) {
+    const std::pair<const char*, std::int64_t> readable[] = {
+        {"0", 0}, {"7", 7}, {"07", -7}, {"999999999999999999", 999999999999999999}, {"0999999999999999999", -999999999999999999}, {"100", 100}};
+    for (auto [text, value] : readable) {
+        std::int64_t v = 1;
+        EXPECT_TRUE(readShortInteger(makeAtom(text).get(), v)) << text;
+        EXPECT_EQ(v, value) << text;
+    }
+    std::int64_t v = 0;
+    for (const char* text : {"00", "007", "1000000000000000000", "01000000000000000000", "12a",
+                             "K", "[12]", "x"})
+        EXPECT_FALSE(readShortInteger(makeAtom(text).get(), v)) << text;
+    EXPECT_FALSE(readShortInteger(makeAtom(std::string_view("1\0" "2", 3)).get(), v));
+    EXPECT_FALSE(readShortInteger(apply(makeAtom("J"), makeAtom("K"), makeAtom("K")).get(), v));
+}
+
+TEST(IntegerAtoms, ShortAtomsAreWrittenCanonically) {
+    for (std::int64_t v : {std::int64_t{0}, std::int64_t{5}, std::int64_t{-5}, std::int64_t{10},
+                           std::int64_t{-100}, INT64_MAX, INT64_MIN})
+        EXPECT_EQ(atomText(makeShortIntegerAtom(v)), decimalText(integerFromInt64(v)));
+}
+
+TEST(IntegerAtoms, OrderOfTextsAgreesWithTheOrderOfNumbers) {
+    std::mt19937_64 rng(23);
+    for (int k = 0; k < 4000; ++k) {
+        const std::string a = randomSigned(rng);
+        std::string b = rng() % 8 == 0 ? a : randomSigned(rng);
+        const std::size_t first = a.size() > 1 && a[0] == '0' ? 1 : 0; // the leading digit
+        if (rng() % 4 == 0 && a.size() > first + 1) { // same length, a lower digit changed
+            b = a;
+            b[a.size() - 1 - rng() % (a.size() - first - 1)] = static_cast<char>('0' + rng() % 10);
+        }
+        int order = 2;
+        ASSERT_TRUE(compareIntegerAtoms(makeAtom(a).get(), makeAtom(b).get(), order)) << a << " " << b;
+        const Integer x = parse(a), y = parse(b);
+        EXPECT_EQ(order, isLess(x, y) ? -1 : isEqual(x, y) ? 0 : 1) << a << " " << b;
+    }
+    int order = 0;
+    for (const char* other : {"00", "0012345678901234567890", "12345678901234567890x", "K", "[1]"})
+        EXPECT_FALSE(compareIntegerAtoms(makeAtom("12345678901234567890").get(),
+                                         makeAtom(other).get(), order))
+            << other;
+}
+
+TEST(IntegerAtoms, AddingAShortNumberToALongTextAgreesWithTheReference) {
+    std::mt19937_64 rng(29);
+    for (int k = 0; k < 6000; ++k) {
+        std::string x = patternedDigits(rng, 19 + rng() % 50);
+        if (rng() % 2)
+            x = "0" + x;
+        const std::int64_t shorts[] = {0, 1, -1, 999999999999999999, -999999999999999999,
+                                       static_cast<std::int64_t>(rng() % 1000000000000000000)};
+        std::int64_t v = shorts[rng() % std::size(shorts)];
+        if (rng() % 2)
+            v = -v;
+        const bool negateX = rng() % 2;
+        const NodeRef r = addShortToLongAtom(makeAtom(x), negateX, v);
+        ASSERT_FALSE(r.empty()) << x;
+        const std::string expected =
+            naiveSignedAdd(negateX ? negatedText(x) : x, decimalText(integerFromInt64(v)));
+        EXPECT_EQ(atomText(r), expected) << x << (negateX ? " negated, plus " : " plus ") << v;
+    }
+}
+
+TEST(IntegerAtoms, AddingToAnythingButALongIntegerAtomIsLeftToTheGeneralPath) {
+    for (const char* x : {"123456789012345678", "00123456789012345678901", "[1234567890123456789]",
+                          "1234567890123456789x", "K"})
+        EXPECT_TRUE(addShortToLongAtom(makeAtom(x), false, 1).empty()) << x;
+}
+
+TEST(IntegerAtoms, MultiplyingByAShortFactorAgreesWithTheReference) {
+    std::mt19937_64 rng(31);
+    const std::int64_t factors[] = {0,          1,          2,          999999999,
+                                    1000000000, 1000000001, 4294967295, 4294967296,
+                                    4294967297, 999999999999999999};
+    for (int k = 0; k < 3000; ++k) {
+        std::string x = patternedDigits(rng, interestingLength(rng));
+        std::int64_t f = rng() % 3 == 0 ? factors[rng() % std::size(factors)]
+                                        : static_cast<std::int64_t>(rng() % 100000);
+        const bool nx = rng() % 2, nf = rng() % 2;
+        const NodeRef r = multiplyAtomByShort(makeAtom(nx ? "0" + x : x), nf ? -f : f);
+        std::string expected = naiveMultiply(x, static_cast<std::uint64_t>(f));
+        if (nx != nf && expected != "0")
+            expected = "0" + expected;
+        EXPECT_EQ(atomText(r), expected) << x << " " << f;
+    }
+    EXPECT_TRUE(multiplyAtomByShort(makeAtom("007"), 3).empty());
+    EXPECT_TRUE(multiplyAtomByShort(makeAtom("[7]"), 3).empty());
+}
+
+TEST(IntegerAtoms, KeptLimbsReadAsTheTextsTheyStandFor) {
+    // A running product and sum whose every result is read back while some are still held
+    // elsewhere: reading an atom held by others copies its limbs, reading one about to go
+    // takes them; either way the number must be the one its text spells.
+    forgetKeptLimbs();
+    std::mt19937_64 rng(37);
+    NodeRef acc = makeAtom("1");
+    std::vector<NodeRef> held;
+    for (int k = 1; k <= 400; ++k) {
+        Integer x = parse(atomText(acc));
+        if (rng() % 2 == 0) { // read back, which may take the limbs over
+            ASSERT_TRUE(readIntegerAtom(acc, x));
+            ASSERT_EQ(decimalText(x), atomText(acc)) << k;
+        }
+        switch (rng() % 4) {
+        case 0: acc = multiplyAtomByShort(acc, 1 + static_cast<std::int64_t>(rng() % 100000)); break;
+        case 1: acc = makeIntegerAtom(multiplyIntegers(x, parse("0123456789123456789123"))); break;
+        case 2: {
+            NodeRef r = addShortToLongAtom(acc, rng() % 2, static_cast<std::int64_t>(rng() % 1000));
+            acc = r.empty() ? makeIntegerAtom(addIntegers(x, integerFromInt64(7))) : std::move(r);
+            break;
+        }
+        default: acc = makeIntegerAtom(addIntegers(x, x)); break;
+        }
+        if (rng() % 5 == 0)
+            held.push_back(acc);
+    }
+    for (const NodeRef& h : held) {
+        Integer x;
+        ASSERT_TRUE(readIntegerAtom(h, x));
+        EXPECT_EQ(decimalText(x), atomText(h));
+    }
+    acc = makeAtom("0");
+    forgetKeptLimbs();
+    for (const NodeRef& h : held) {
+        EXPECT_EQ(referenceCount(h), 1u); // forgetting gives every reference back
+        Integer x;
+        ASSERT_TRUE(readIntegerAtom(h, x));
+        EXPECT_EQ(decimalText(x), atomText(h));
+    }
 }
