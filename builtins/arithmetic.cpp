@@ -41,35 +41,17 @@ Number readOperand(const NodeRef& value) {
     return n;
 }
 
-// A canonical decimal atom of at most 18 digits, read into a machine word.
-bool readSmall(const NodeRef& value, std::int64_t& out) {
-    if (!isAtom(value))
-        return false;
-    std::string_view text = atomText(value);
-    const bool negative = text.size() >= 2 && text[0] == '0';
-    std::string_view digits = negative ? text.substr(1) : text;
-    if (digits.empty() || digits.size() > 18 || (digits[0] == '0' && digits.size() > 1))
-        return false;
-    std::int64_t v = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9')
-            return false;
-        v = v * 10 + (c - '0');
-    }
-    out = negative ? -v : v;
-    return true;
-}
-
-// The word-sized path for two small integers; false when it does not apply.
-bool operateSmall(Operation op, std::int64_t a, std::int64_t b, NodeRef& result) {
+// The word path for two short integers (|a|, |b| < 10^18, so sums and differences fit); false
+// when it does not apply.
+bool operateShort(Operation op, std::int64_t a, std::int64_t b, NodeRef& result) {
     switch (op) {
-    case Operation::plus: result = makeInteger(a + b); return true;
-    case Operation::dash: result = makeInteger(a - b); return true;
+    case Operation::plus: result = makeShortIntegerAtom(a + b); return true;
+    case Operation::dash: result = makeShortIntegerAtom(a - b); return true;
     case Operation::mult: {
-        __int128 p = static_cast<__int128>(a) * b;
+        const __int128 p = static_cast<__int128>(a) * b;
         if (p > INT64_MAX || p < INT64_MIN)
             return false;
-        result = makeInteger(static_cast<std::int64_t>(p));
+        result = makeShortIntegerAtom(static_cast<std::int64_t>(p));
         return true;
     }
     case Operation::over: {
@@ -80,7 +62,7 @@ bool operateSmall(Operation op, std::int64_t a, std::int64_t b, NodeRef& result)
         std::int64_t q = a / b;
         if (a % b != 0 && ((a < 0) != (b < 0)))
             --q;
-        result = makeInteger(q);
+        result = makeShortIntegerAtom(q);
         return true;
     }
     case Operation::cent: {
@@ -88,16 +70,45 @@ bool operateSmall(Operation op, std::int64_t a, std::int64_t b, NodeRef& result)
             result = makeFailure();
             return true;
         }
-        std::int64_t mb = b < 0 ? -b : b;
+        const std::int64_t mb = b < 0 ? -b : b;
         std::int64_t r = (a < 0 ? -a : a) % mb;
         if ((a < 0) != (b < 0) && r != 0)
             r = mb - r;
-        result = makeInteger(r);
+        result = makeShortIntegerAtom(r);
         return true;
     }
     case Operation::powa: return false;
     }
     return false;
+}
+
+// A long atom beside a short integer: plus and dash on the long one's digit text, mult on its
+// limbs in place. An empty handle when the long argument is not a long integer atom, or for
+// the other operations, which take the general path.
+NodeRef operateLongAndShort(Operation op, const NodeRef& x, const NodeRef& y, bool shortX,
+                            std::int64_t a, std::int64_t b) {
+    const NodeRef& longer = shortX ? y : x;
+    const std::int64_t s = shortX ? a : b;
+    if (!isAtom(longer) || firstByte(longer) < '0' || firstByte(longer) > '9')
+        return {};
+    switch (op) {
+    case Operation::plus: return addShortToLongAtom(longer, false, s);
+    case Operation::dash: return shortX ? addShortToLongAtom(y, true, a)  // a - y
+                                        : addShortToLongAtom(x, false, -b); // x - b
+    case Operation::mult: return multiplyAtomByShort(longer, s);
+    default: return {};
+    }
+}
+
+// An integer argument (an atom or a bit list) as its integer; false when it is none.
+bool readIntegerOperand(const NodeRef& value, Integer& out) {
+    if (isAtom(value))
+        return readIntegerAtom(value, out);
+    NumberReading r;
+    if (!readNumber(value, r))
+        return false;
+    out = std::move(r.value);
+    return true;
 }
 
 // base^exponent for a non-negative exponent, by squaring from the exponent's highest bit.
@@ -303,6 +314,19 @@ NodeRef operateSameBytes(Operation op, NodeRef& x, const NodeRef& y, ValueKind k
 
 NodeRef operate(Operation op, NodeRef call) {
     auto [x, y] = takeArguments<2>(std::move(call));
+    // the common cases first: two short integers, a long one and a short one
+    std::int64_t a = 0, b = 0;
+    const bool shortX = readShortInteger(x.get(), a);
+    const bool shortY = readShortInteger(y.get(), b);
+    if (shortX && shortY) {
+        NodeRef small;
+        if (operateShort(op, a, b, small))
+            return small;
+    } else if (shortX || shortY) {
+        NodeRef r = operateLongAndShort(op, x, y, shortX, a, b);
+        if (!r.empty())
+            return r;
+    }
     const ValueKind kx = valueKind(x);
     const ValueKind ky = valueKind(y);
     if (kx == ValueKind::other || ky == ValueKind::other)
@@ -314,10 +338,11 @@ NodeRef operate(Operation op, NodeRef call) {
     if (kx == ValueKind::real && ky == ValueKind::real)
         return makeReal(operateReals(op, readReal(x), readReal(y)));
     if (kx == ValueKind::integer && ky == ValueKind::integer) {
-        std::int64_t a = 0, b = 0;
-        NodeRef small;
-        if (readSmall(x, a) && readSmall(y, b) && operateSmall(op, a, b, small))
-            return small;
+        Integer ix, iy, r;
+        if (!readIntegerOperand(x, ix) || !readIntegerOperand(y, iy) ||
+            !operateIntegers(op, ix, iy, r))
+            return makeFailure();
+        return makeIntegerAtom(std::move(r));
     }
     const Number nx = kx == ValueKind::real ? Number{{}, true} : readOperand(x);
     const Number ny = ky == ValueKind::real ? Number{{}, true} : readOperand(y);
@@ -328,12 +353,6 @@ NodeRef operate(Operation op, NodeRef call) {
         return oPower(nx, ny.reading.value);
     if (anyReal || (op == Operation::over && kx != ky) || (op == Operation::powa && kx != ky))
         return makeReal(operateReals(op, realOf(x, kx, nx), realOf(y, ky, ny)));
-    if (kx == ValueKind::integer && ky == ValueKind::integer) {
-        Integer r;
-        if (!operateIntegers(op, nx.reading.value, ny.reading.value, r))
-            return makeFailure();
-        return makeIntegerAtom(r);
-    }
     // the `o` arithmetic: two `o` values, or an integer turned into the `o` form
     if (op == Operation::over || op == Operation::powa)
         return makeFailure();

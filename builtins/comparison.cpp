@@ -80,6 +80,8 @@ Order compareWithinKind(const NodeRef& x, const NodeRef& y, ValueKind kind) {
 // less (strict = true) and gteq (strict = false).
 NodeRef orderBuiltin(NodeRef call, bool strict) {
     auto [x, y] = takeArguments<2>(std::move(call));
+    if (int c = 0; compareIntegerAtoms(x.get(), y.get(), c)) // the common case, on the texts
+        return makeTruth((c < 0) == strict);
     const ValueKind kx = valueKind(x), ky = valueKind(y);
     if (kx == ValueKind::other || ky == ValueKind::other)
         return makeFailure();
@@ -96,6 +98,8 @@ NodeRef equalityBuiltin(NodeRef call, bool equal) {
     auto [x, y] = takeArguments<2>(std::move(call));
     if (x.get() == y.get())
         return makeTruth(equal);
+    if (int c = 0; compareIntegerAtoms(x.get(), y.get(), c)) // the common case, on the texts
+        return makeTruth((c == 0) == equal);
     const ValueKind kx = valueKind(x), ky = valueKind(y);
     if (kx == ValueKind::other || ky == ValueKind::other)
         return makeFailure();

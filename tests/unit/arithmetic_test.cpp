@@ -1,9 +1,14 @@
 #include "builtins/arithmetic.h"
 #include "builtins/calling_protocol.h"
+#include "builtins/comparison.h"
+#include "builtins/decimal_integers.h"
 #include "builtins/real_numbers.h"
 
 #include <cmath>
+#include <iterator>
+#include <random>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -58,6 +63,113 @@ TEST(ArithmeticIntegers, TheWordPathAndTheLimbPathAgreeAtTheBoundary) {
               "999999999999999998000000000000000001");
     EXPECT_EQ(run(builtin_dash, a("0999999999999999999"), a("1000000000000000000")),
               "01999999999999999999");
+}
+
+namespace {
+
+// Texts around the word and limb boundaries with runs of nines and zeros, so that sums,
+// differences and products carry or borrow across them and change length.
+std::string boundaryOperand(std::mt19937_64& rng) {
+    static const std::size_t lengths[] = {1, 2, 9, 10, 17, 18, 19, 20, 27, 28, 40};
+    const std::size_t n = rng() % 4 == 0 ? 1 + rng() % 60 : lengths[rng() % std::size(lengths)];
+    std::string t(n, '9');
+    switch (rng() % 4) {
+    case 0: break;
+    case 1: t.assign(n, '0'); t[0] = '1'; break;
+    default:
+        for (char& c : t)
+            c = static_cast<char>('0' + rng() % 10);
+        if (t[0] == '0')
+            t[0] = '1';
+    }
+    if (rng() % 10 == 0)
+        return "0";
+    return rng() % 2 ? "0" + t : t;
+}
+
+// What the limb functions make of (op x y), as a text; "Z" for a zero divisor.
+std::string limbResult(Fn f, const std::string& x, const std::string& y) {
+    Integer a, b, r;
+    EXPECT_TRUE(parseDecimalText(x, a) && parseDecimalText(y, b));
+    if (f == builtin_plus)
+        r = addIntegers(a, b);
+    else if (f == builtin_dash)
+        r = subtractIntegers(a, b);
+    else if (f == builtin_mult)
+        r = multiplyIntegers(a, b);
+    else if (f == builtin_over ? !floorQuotient(a, b, r) : !nonNegativeRemainder(a, b, r))
+        return "Z";
+    return decimalText(r);
+}
+
+} // namespace
+
+TEST(ArithmeticIntegers, EveryPathAgreesWithTheLimbFunctions) {
+    // short and short, long beside short in either order, long and long
+    std::mt19937_64 rng(41);
+    for (int k = 0; k < 3000; ++k) {
+        const std::string x = boundaryOperand(rng), y = boundaryOperand(rng);
+        for (Fn f : {builtin_plus, builtin_dash, builtin_mult, builtin_over, builtin_cent})
+            EXPECT_EQ(run(f, a(x.c_str()), a(y.c_str())), limbResult(f, x, y)) << x << " " << y;
+    }
+}
+
+TEST(ArithmeticIntegers, RunningResultsAgreeWithAComputationFromTheDigits) {
+    // Each result feeds the next call, as in a loop; some are also held elsewhere and used
+    // again later, and some calls get the same atom twice.
+    forgetKeptLimbs();
+    std::mt19937_64 rng(43);
+    NodeRef acc = a("1");
+    std::vector<NodeRef> held;
+    for (int k = 1; k <= 600; ++k) {
+        const std::string before(atomText(acc));
+        const std::string s = std::to_string(rng() % 100000);
+        Fn f = builtin_mult;
+        NodeRef other = a(s.c_str());
+        switch (rng() % 6) {
+        case 0: f = builtin_plus; break;
+        case 1: f = builtin_dash; break;
+        case 2: f = builtin_over; break;
+        case 3:
+            if (!held.empty())
+                other = held[rng() % held.size()];
+            f = rng() % 2 ? builtin_plus : builtin_dash;
+            break;
+        case 4:
+            other = acc; // the same node on both sides
+            f = rng() % 2 ? builtin_plus : builtin_dash;
+            break;
+        default: break;
+        }
+        const std::string otherText(atomText(other));
+        const bool swap = rng() % 3 == 0;
+        const std::string expected =
+            swap ? limbResult(f, otherText, before) : limbResult(f, before, otherText);
+        if (expected == "Z" || expected == "0")
+            continue;
+        acc = swap ? f(apply(a("op"), std::move(other), std::move(acc)))
+                   : f(apply(a("op"), std::move(acc), std::move(other)));
+        ASSERT_EQ(atomText(acc), expected) << k;
+        if (rng() % 4 == 0)
+            held.push_back(acc);
+    }
+    for (const NodeRef& h : held) // a held result still reads as its own text
+        EXPECT_EQ(run(builtin_plus, h, a("0")), std::string(atomText(h)));
+}
+
+TEST(ArithmeticIntegers, ADigitTextWithAStrayByteIsNoInteger) {
+    const std::string withNul("1\0" "2", 3);
+    EXPECT_EQ(run(builtin_plus, makeAtom(std::string_view(withNul)), a("1")), "Z");
+    EXPECT_EQ(run(builtin_less, makeAtom(std::string_view(withNul)), a("1")), "Z");
+    for (Fn f : {builtin_plus, builtin_dash, builtin_mult, builtin_over, builtin_cent}) {
+        EXPECT_EQ(run(f, a("1234567890123456789x"), a("3")), "Z");
+        EXPECT_EQ(run(f, a("3"), a("123456789012345678901234567890 ")), "Z");
+    }
+}
+
+TEST(ArithmeticIntegers, AnOTextBesideAShortIntegerStaysInTheOArithmetic) {
+    EXPECT_EQ(run(builtin_plus, a("001234567890123456789012"), a("1")), "001234567890123456789013");
+    EXPECT_EQ(run(builtin_mult, a("3"), a("001234567890123456789012")), "003703703670370370367036");
 }
 
 TEST(ArithmeticIntegers, BitListsAreReadAsTheirNumbers) {
