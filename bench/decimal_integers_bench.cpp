@@ -1,7 +1,11 @@
 // Big-number arithmetic on decimal texts: the limb algorithms beside a plain digit-by-digit
 // baseline, for add, multiply, divide and decimal-to-binary conversion at 10, 1,000 and
 // 100,000 digits. Each measured operation starts from and ends at decimal texts, as the
-// built-ins do.
+// built-ins do. The built-in runs call plus, mult and less on atoms the way the machine
+// does: short numbers as in everyday loops, and a long number times a short one as in a
+// running product.
+#include "builtins/arithmetic.h"
+#include "builtins/comparison.h"
 #include "builtins/decimal_integers.h"
 
 #include <algorithm>
@@ -209,8 +213,75 @@ void BM_BaselineDecimalToBinary(benchmark::State& state) {
         benchmark::DoNotOptimize(baselineToBinary(reversed(a)));
 }
 
+// --- Built-in calls on atoms -----------------------------------------------------------------
+
+using BuiltinFn = NodeRef (*)(NodeRef);
+
+// One saturated call (op x y) handed to the built-in, as the machine hands it over.
+void runBuiltin(benchmark::State& state, BuiltinFn f, const char* x, const char* y) {
+    const NodeRef op = makeAtom("op"), a = makeAtom(x), b = makeAtom(y);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(f(apply(op, a, b)));
+}
+
+void BM_BuiltinPlusShort(benchmark::State& state) {
+    runBuiltin(state, builtin_plus, "12345", "678");
+}
+
+void BM_BuiltinDashShortNegative(benchmark::State& state) {
+    runBuiltin(state, builtin_dash, "017", "25");
+}
+
+void BM_BuiltinMultShort(benchmark::State& state) {
+    runBuiltin(state, builtin_mult, "123456789", "987654321");
+}
+
+void BM_BuiltinLessShort(benchmark::State& state) {
+    runBuiltin(state, builtin_less, "12345", "678");
+}
+
+// A fresh long product by a short factor each time: the factor walks up as in n!.
+void BM_BuiltinMultLongByShort(benchmark::State& state) {
+    const NodeRef op = makeAtom("op");
+    NodeRef acc = makeAtom(randomDigits(state.range(0), 1));
+    const NodeRef start = acc;
+    std::int64_t k = 2;
+    for (auto _ : state) {
+        acc = builtin_mult(apply(op, std::move(acc), makeInteger(k)));
+        if (++k == 50) { // keep the length near the argument
+            k = 2;
+            acc = start;
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * state.range(0));
+}
+
+// The same long number times a short one, with nothing carried from one call to the next.
+void BM_BuiltinMultLongByShortFresh(benchmark::State& state) {
+    const NodeRef op = makeAtom("op"), a = makeAtom(randomDigits(state.range(0), 1));
+    const NodeRef b = makeAtom("12345");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(builtin_mult(apply(op, makeAtom(atomText(a)), b)));
+    state.SetBytesProcessed(state.iterations() * state.range(0));
+}
+
+void BM_BuiltinPlusLongAndShort(benchmark::State& state) {
+    const NodeRef op = makeAtom("op"), a = makeAtom(randomDigits(state.range(0), 1));
+    const NodeRef b = makeAtom("987654321");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(builtin_plus(apply(op, a, b)));
+    state.SetBytesProcessed(state.iterations() * state.range(0));
+}
+
 } // namespace
 
+BENCHMARK(BM_BuiltinPlusShort);
+BENCHMARK(BM_BuiltinDashShortNegative);
+BENCHMARK(BM_BuiltinMultShort);
+BENCHMARK(BM_BuiltinLessShort);
+BENCHMARK(BM_BuiltinMultLongByShort)->Arg(100)->Arg(10000)->Arg(80000);
+BENCHMARK(BM_BuiltinMultLongByShortFresh)->Arg(100)->Arg(10000)->Arg(80000);
+BENCHMARK(BM_BuiltinPlusLongAndShort)->Arg(100)->Arg(10000)->Arg(80000);
 BENCHMARK(BM_Add)->Arg(10)->Arg(1000)->Arg(100000);
 BENCHMARK(BM_BaselineAdd)->Arg(10)->Arg(1000)->Arg(100000);
 BENCHMARK(BM_Multiply)->Arg(10)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
