@@ -6,11 +6,16 @@
 //       line), on the machine named, writing one line per built-in call to FILE. Addresses,
 //       which differ from run to run, are written by their order of first appearance unless
 //       told otherwise.
-
+//
+//   rill_traced generated [--seed S] [--count N] [--steps N] [--keep DIR] [--verbose]
+//       Makes N random programs from seed S and compares the machines on every one that the
+//       plain machine finishes within the steps.
+#include "tests/differential/generated_check.h"
 #include "tests/differential/traced_run.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -18,8 +23,35 @@ namespace {
 int usage() {
     std::fprintf(stderr,
                  "usage: rill_traced fast|plain [--trace FILE] [--rename addresses|none] "
-                 "[file args...]\n");
+                 "[file args...]\n"
+                 "       rill_traced generated [--seed S] [--count N] [--steps N] [--keep DIR] "
+                 "[--verbose]\n");
     return 2;
+}
+
+int generated(int argc, char** argv) {
+    rill::generated::CheckSettings settings;
+    for (int i = 2; i < argc; ++i) {
+        const std::string_view option = argv[i];
+        if (option == "--verbose") {
+            settings.verbose = true;
+            continue;
+        }
+        if (i + 1 >= argc)
+            return usage();
+        const char* value = argv[++i];
+        if (option == "--seed")
+            settings.seed = std::strtoull(value, nullptr, 10);
+        else if (option == "--count")
+            settings.count = std::atoi(value);
+        else if (option == "--steps")
+            settings.steps = std::atol(value);
+        else if (option == "--keep")
+            settings.keep = value;
+        else
+            return usage();
+    }
+    return rill::generated::checkGeneratedPrograms(settings);
 }
 
 } // namespace
@@ -28,6 +60,8 @@ int main(int argc, char** argv) {
     if (argc < 2)
         return usage();
     const std::string_view mode = argv[1];
+    if (mode == "generated")
+        return generated(argc, argv);
     const char* trace = nullptr;
     rill::trace::Renaming renaming = rill::trace::Renaming::addresses;
     int i = 2;

@@ -1,9 +1,17 @@
 #include "tests/differential/traced_run.h"
 
 #include "app/program_run.h"
+#include "core/contraction.h"
+#include "core/definition_table.h"
+#include "core/error_report.h"
 #include "core/reducer.h"
+#include "front/definition_intake.h"
+#include "front/source_text.h"
+#include "middle/program_checks.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <string>
 
 namespace rill::trace {
 
@@ -23,6 +31,27 @@ int runTraced(std::string_view machine, const char* traceFile, Renaming renaming
         return 2;
     }
     return runProgram(argc, argv);
+}
+
+bool endsWithin(const char* path, long steps) {
+    // The start of runProgram, then the plain machine's loop with a count.
+    useMachine(Machine::plain);
+    const CodeText raw = readProgramFile(path);
+    loadPrelude();
+    if (!isEmpty(takeInProgram(raw)) || !isEmpty(checkProgram()))
+        return true;
+    static char* noArguments[] = {nullptr};
+    NodeRef handle =
+        makeInteger(static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(noArguments)));
+    NodeRef entry = apply(definitionTable().at(std::string()), std::move(handle));
+    NodeRef machine = apply(makeLetter('I'), std::move(entry));
+    for (long n = 0; n < steps; ++n) {
+        const Node* k = functionOf(machine.get());
+        if (isAtomNode(k) && atomBytes(k)[0] == 'I' && isNormalNode(argumentOf(machine.get())))
+            return true;
+        machine = step(std::move(machine));
+    }
+    return false;
 }
 
 } // namespace rill::trace

@@ -13,4 +13,8 @@ namespace rill::trace {
 int runTraced(std::string_view machine, const char* traceFile, Renaming renaming, int argc,
               char** argv);
 
+// True when the plain machine, stepping from the start of the program file as rill would run
+// it, reaches a normal form within the steps (a program that draws a report ends at once).
+bool endsWithin(const char* path, long steps);
+
 } // namespace rill::trace

@@ -1,6 +1,11 @@
-// The describer behind rill_traced's trace of built-in calls (tests/differential).
+// The describer behind rill_traced's trace of built-in calls, and the random programs that the
+// differential check runs (tests/differential).
 #include "core/classification.h"
+#include "core/error_report.h"
+#include "front/definition_intake.h"
+#include "middle/program_checks.h"
 #include "tests/differential/builtin_trace.h"
+#include "tests/differential/program_generator.h"
 
 #include <string>
 #include <unordered_set>
@@ -119,4 +124,15 @@ TEST(BuiltinTrace, DescribingACallLeavesEveryHeaderAsItWas) {
     (void)d.describeCall(c.get());
     for (auto [n, header] : headers)
         EXPECT_EQ(n->header, header);
+}
+
+TEST(ProgramGenerator, GeneratedProgramsPassIntakeAndTheChecks) {
+    for (std::uint64_t seed = 1; seed <= 300; ++seed) {
+        const std::string program = generated::generateProgram(seed);
+        loadPrelude();
+        ErrorReport intake = takeInProgram(CodeText(program));
+        ASSERT_TRUE(isEmpty(intake)) << intake.message << "\n" << program;
+        ErrorReport checks = checkProgram();
+        ASSERT_TRUE(isEmpty(checks)) << checks.message << "\n" << program;
+    }
 }
