@@ -4,8 +4,10 @@
 #include "front/lexical_classes.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -21,6 +23,21 @@ constexpr CharSet kLevelSplits[9] = {
 // Whether a folding level groups from the left (otherwise from the right).
 constexpr bool kFoldsLeft[9] = {false, false, true, false, false, true, true, true, false};
 constexpr CharSet kComma{","};
+
+// The bit of each byte that splits at one of the levels 1 to 8 (bit level), or is a prefix
+// operator, which level 11 looks for (bit 11); no byte belongs to two of these sets.
+constexpr std::array<std::uint16_t, 256> kLevelBits = [] {
+    std::array<std::uint16_t, 256> bits{};
+    for (int b = 0; b < 256; ++b) {
+        const auto c = static_cast<unsigned char>(b);
+        for (int level = 1; level <= 8; ++level)
+            if (kLevelSplits[level].contains(c))
+                bits[b] |= static_cast<std::uint16_t>(1u << level);
+        if (kPrefixOperators.contains(c))
+            bits[b] |= 1u << 11;
+    }
+    return bits;
+}();
 
 // The parser is a loop over a stack of tasks, so that nesting in the text costs heap and not
 // machine stack. A parse task leaves exactly one node on the value stack when it and the
@@ -44,11 +61,14 @@ struct Task {
 
 class ExpressionParse {
 public:
-    explicit ExpressionParse(std::string_view text) : text_(text), partners_(pairBrackets(text)) {}
+    explicit ExpressionParse(AtomCache* atoms = nullptr) : atoms_(atoms) {}
 
-    // Runs every task to the end and hands out the single tree that remains.
-    ParseOutcome run(int level) {
+    // Parses the text from the level: runs every task to the end and hands out the single
+    // tree that remains. The scratch space is kept for the next text.
+    ParseOutcome run(std::string_view text, int level) {
         RILL_ASSERT(level >= kLoosestLevel && level <= kTightestLevel);
+        text_ = text;
+        pairBracketsInto(text, partners_);
         tasks_.push_back(parseTask(level, 0, text_.size()));
         while (!tasks_.empty()) {
             const Task task = tasks_.back();
@@ -58,6 +78,7 @@ public:
         RILL_ASSERT(values_.size() == 1);
         ParseOutcome outcome{std::move(values_.back()), std::move(badTerm_)};
         values_.clear();
+        badTerm_.clear();
         return outcome;
     }
 
@@ -105,21 +126,44 @@ private:
             NodeRef r = popValue();
             NodeRef e = popValue();
             NodeRef l = popValue();
-            values_.push_back(apply(makeAtom("{"), std::move(l), std::move(e), std::move(r)));
+            values_.push_back(apply(atom("{"), std::move(l), std::move(e), std::move(r)));
             return;
         }
         }
         RILL_ASSERT(false && "unknown parse task");
     }
 
-    static NodeRef operatorAtom(unsigned char op) {
-        const char text[2] = {static_cast<char>(op), '\0'};
-        return makeAtom(text);
+    // The atom of the text: the cache's when there is one, else a new one.
+    NodeRef atom(std::string_view text) {
+        return atoms_ != nullptr ? atoms_->atomOf(text) : makeAtom(text);
+    }
+
+    NodeRef operatorAtom(unsigned char op) {
+        const char text = static_cast<char>(op);
+        return atom(std::string_view(&text, 1));
     }
 
     // A level that finds nothing of its own hands the same text straight to the next one.
+    // The levels 1 to 8 and 11 whose bytes stand in text[begin, end) outside every group, as
+    // bits: a level whose bytes are absent finds nothing of its own.
+    std::uint32_t levelsPresent(std::size_t begin, std::size_t end) const {
+        std::uint32_t present = 0;
+        for (std::size_t i = begin; i < end;) {
+            present |= kLevelBits[byteAt(i)];
+            const std::size_t next = partnerOf(partners_, i);
+            RILL_ASSERT(next >= i && next < end); // a group closed outside the range
+            i = next + 1;
+        }
+        return present;
+    }
+
     void parse(int level, std::size_t begin, std::size_t end) {
+        // Levels 9 and 10 take off one prefix character and start again at their own level,
+        // so only a parse that starts at a folding level looks the text over first.
+        const std::uint32_t present = level <= 8 ? levelsPresent(begin, end) : ~std::uint32_t{0};
         for (;; ++level) {
+            if (((level >= 1 && level <= 8) || level == 11) && (present & (1u << level)) == 0)
+                continue;
             switch (level) {
             case 1:
                 if (parseSemicolonsLambdasBraces(begin, end))
@@ -127,7 +171,7 @@ private:
                 break;
             case 9:
                 if (begin == end) {
-                    values_.push_back(makeAtom("}"));
+                    values_.push_back(atom("}"));
                     return;
                 }
                 if (isPrefixOperator(byteAt(end - 1))) {
@@ -305,14 +349,16 @@ private:
     void pushTerm(std::size_t begin, std::size_t end) {
         const std::string_view term = text_.substr(begin, end - begin);
         if (isReadableTerm(term)) {
-            values_.push_back(termAtom(term));
+            RILL_ASSERT(term[0] != '(');
+            values_.push_back(atom(term.size() == 1 && term[0] == '\0' ? "\n" : term));
             return;
         }
         if (badTerm_.empty())
             badTerm_ = std::string(term);
-        values_.push_back(makeAtom("}"));
+        values_.push_back(atom("}"));
     }
 
+    AtomCache* atoms_;
     std::string_view text_;
     BracketPartners partners_;
     std::vector<Task> tasks_;
@@ -329,14 +375,79 @@ ParseOutcome parseProgramExpression(const CodeText& text) {
 }
 
 ParseOutcome parseFromLevel(int level, std::string_view text) {
-    ExpressionParse parse(text);
-    return parse.run(level);
+    ExpressionParse parse;
+    return parse.run(text, level);
 }
 
 NodeRef parseExpression(const CodeText& text) {
     ParseOutcome outcome = parseProgramExpression(text);
     RILL_ASSERT(outcome.badTerm.empty());
     return std::move(outcome.tree);
+}
+
+// --- Atoms made once per text ---------------------------------------------------------------
+
+NodeRef AtomCache::atomOf(std::string_view text) {
+    const std::uint64_t hash = hashOf(text);
+    if (2 * (count_ + 1) > slots_.size())
+        grow();
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t i = hash & mask;
+    for (; slots_[i] != nullptr; i = (i + 1) & mask)
+        if (textOf(slots_[i]) == text)
+            return NodeRef(slots_[i]);
+    NodeRef made = makeAtom(text);
+    slots_[i] = made.get();
+    retainNode(slots_[i]);
+    ++count_;
+    return made;
+}
+
+void AtomCache::clear() {
+    for (Node* n : slots_)
+        if (n != nullptr)
+            releaseNode(n);
+    std::vector<Node*>().swap(slots_);
+    count_ = 0;
+}
+
+std::string_view AtomCache::textOf(const Node* atom) {
+    return std::string_view(atomBytes(atom), measureText(atom));
+}
+
+std::uint64_t AtomCache::hashOf(std::string_view text) {
+    std::uint64_t h = 0xcbf29ce484222325;
+    for (const char c : text)
+        h = (h ^ static_cast<unsigned char>(c)) * 0x100000001b3;
+    return h ^ (h >> 29);
+}
+
+void AtomCache::grow() {
+    std::vector<Node*> old(slots_.empty() ? 256 : 2 * slots_.size(), nullptr);
+    old.swap(slots_);
+    const std::size_t mask = slots_.size() - 1;
+    for (Node* n : old) {
+        if (n == nullptr)
+            continue;
+        std::size_t i = hashOf(textOf(n)) & mask;
+        while (slots_[i] != nullptr)
+            i = (i + 1) & mask;
+        slots_[i] = n;
+    }
+}
+
+// --- Parsing one text after another -----------------------------------------------------------
+
+struct ExpressionParser::Parse : ExpressionParse {
+    using ExpressionParse::ExpressionParse;
+};
+
+ExpressionParser::ExpressionParser(AtomCache* atoms) : parse_(std::make_unique<Parse>(atoms)) {}
+
+ExpressionParser::~ExpressionParser() = default;
+
+ParseOutcome ExpressionParser::parse(std::string_view text) {
+    return parse_->run(text, kLoosestLevel);
 }
 
 std::string badTermMessage(std::string_view term) {

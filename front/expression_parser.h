@@ -10,8 +10,12 @@
 #include "core/node_store.h"
 #include "front/source_text.h"
 
+#include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace rill {
 
@@ -33,6 +37,46 @@ ParseOutcome parseProgramExpression(const CodeText& text);
 ParseOutcome parseFromLevel(int level, std::string_view text);
 // Parses a normalised text that holds no bad term (a bad term is an internal failure).
 NodeRef parseExpression(const CodeText& text);
+
+// The atoms of the texts it was asked for, one node per text, each held until clear.
+class AtomCache {
+public:
+    AtomCache() = default;
+    AtomCache(const AtomCache&) = delete;
+    AtomCache& operator=(const AtomCache&) = delete;
+    ~AtomCache() { clear(); }
+
+    // The atom with the text: the one made for it before, or a new one.
+    NodeRef atomOf(std::string_view text);
+    // Lets go of every atom.
+    void clear();
+
+private:
+    static std::string_view textOf(const Node* atom);
+    static std::uint64_t hashOf(std::string_view text);
+    void grow();
+
+    std::vector<Node*> slots_;
+    std::size_t count_ = 0;
+};
+
+// Parses normalised texts from the loosest level, one after another, keeping its working
+// space from one to the next. With an atom cache, all the atoms it makes come from it, so
+// that equal atoms of all the texts are one node.
+class ExpressionParser {
+public:
+    explicit ExpressionParser(AtomCache* atoms = nullptr);
+    ExpressionParser(const ExpressionParser&) = delete;
+    ExpressionParser& operator=(const ExpressionParser&) = delete;
+    ~ExpressionParser();
+
+    // The same outcome as parseProgramExpression.
+    ParseOutcome parse(std::string_view text);
+
+private:
+    struct Parse;
+    std::unique_ptr<Parse> parse_;
+};
 
 // The message of the "Parse" report for a term that has no meaning.
 std::string badTermMessage(std::string_view term);

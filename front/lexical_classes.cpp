@@ -230,8 +230,14 @@ NodeRef termAtom(std::string_view term) {
 
 BracketPartners pairBrackets(std::string_view text) {
     BracketPartners partners;
+    pairBracketsInto(text, partners);
+    return partners;
+}
+
+void pairBracketsInto(std::string_view text, BracketPartners& partners) {
     partners.partner.assign(text.size(), kNoPosition);
-    std::vector<std::size_t> open;
+    std::vector<std::size_t>& open = partners.open;
+    open.clear();
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '[') {
@@ -251,7 +257,6 @@ BracketPartners pairBrackets(std::string_view text) {
         }
     }
     RILL_ASSERT(open.empty());
-    return partners;
 }
 
 std::size_t partnerOf(const BracketPartners& partners, std::size_t i) {

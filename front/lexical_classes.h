@@ -118,8 +118,11 @@ NodeRef termAtom(std::string_view term);
 // internal failure.
 struct BracketPartners {
     std::vector<std::size_t> partner; // indexed by position; other entries are kNoPosition
+    std::vector<std::size_t> open;    // scratch: the groups open while pairing
 };
 BracketPartners pairBrackets(std::string_view text);
+// pairBrackets into partners, whose space is reused.
+void pairBracketsInto(std::string_view text, BracketPartners& partners);
 // The partner of the bracket at i (i itself for any other byte).
 std::size_t partnerOf(const BracketPartners& partners, std::size_t i);
 
