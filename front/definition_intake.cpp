@@ -6,7 +6,9 @@
 #include "front/expression_parser.h"
 #include "front/lexical_classes.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace rill {
 
@@ -33,8 +35,9 @@ NodeRef builtinPlaceholder(int arity) {
 }
 
 // Parses one part of a program text; a term with no meaning becomes a "Parse" report.
-bool parsePart(std::string_view part, std::size_t position, NodeRef& tree, ErrorReport& report) {
-    ParseOutcome outcome = parseProgramExpression(CodeText(part));
+bool parsePart(ExpressionParser& parser, std::string_view part, std::size_t position, NodeRef& tree,
+               ErrorReport& report) {
+    ParseOutcome outcome = parser.parse(part);
     if (!outcome.badTerm.empty()) {
         report = makeReport("Parse", "", badTermMessage(outcome.badTerm));
         report.position = static_cast<std::int64_t>(position);
@@ -42,6 +45,34 @@ bool parsePart(std::string_view part, std::size_t position, NodeRef& tree, Error
     }
     tree = std::move(outcome.tree);
     return true;
+}
+
+// A definition taken in and not yet entered in the table.
+struct TakenDefinition {
+    std::string_view key; // a view of a name atom, which the atom cache holds
+    NodeRef value;
+    bool once;
+};
+
+// Enters the definitions in the order given, later ones replacing earlier ones of their key.
+void enterDefinitions(std::vector<TakenDefinition>& taken) {
+    DefinitionTable& table = definitionTable();
+    for (TakenDefinition& d : taken) {
+        const std::string key(d.key);
+        if (d.once) {
+            table.insert_or_assign(key, apply(makeAtom("I"), std::move(d.value)));
+            onceNames().insert(key);
+        } else {
+            table.insert_or_assign(key, std::move(d.value));
+            onceNames().erase(key);
+        }
+    }
+    taken.clear();
+}
+
+// The measured text of an atom node (borrowed from the node); an application gives "".
+std::string_view atomTextOf(const Node* n) {
+    return isAtomNode(n) ? std::string_view(atomBytes(n), measureText(n)) : std::string_view();
 }
 
 // The offset of the first byte after a comma that is not a space.
@@ -106,53 +137,63 @@ ErrorReport takeInProgram(const CodeText& raw) {
     const CodeText text = normaliseSpacing(raw);
     static constexpr CharSet kComma{","};
     const std::vector<std::size_t> commas = splitPoints(text, kComma);
+    // Equal atoms of all the parts are made one node; the checks share them all later anyway.
+    AtomCache atoms;
+    ExpressionParser parser(&atoms);
     NodeRef entry;
-    if (!parsePart(partBeforeFirst(text, commas), 0, entry, report))
+    if (!parsePart(parser, partBeforeFirst(text, commas), 0, entry, report))
         return report;
     table.insert_or_assign(std::string(), std::move(entry));
 
+    // The definitions are entered after the last part is read, sorted by key (the table is
+    // ordered by key, and entering keys in order is much faster than in text order); the
+    // sort keeps the text order of equal keys, so that the table ends as if each had been
+    // entered when read. A report enters those read before it in text order.
+    std::vector<TakenDefinition> taken;
     for (std::size_t k = 0; k < commas.size(); ++k) {
         const std::size_t position = definitionPosition(text, commas[k]);
         NodeRef tree;
-        if (!parsePart(partAfter(text, commas, k), position, tree, report))
+        if (!parsePart(parser, partAfter(text, commas, k), position, tree, report)) {
+            enterDefinitions(taken);
             return report;
+        }
         if (!hasDefinitionShape(tree))
             continue;
-        NodeRef nameTerm = argumentPart(functionPart(tree));
+        const Node* nameTerm = argumentOf(functionOf(tree.get()));
         bool once = false;
-        std::string name;
-        if (isAtom(nameTerm)) {
-            name = atomText(nameTerm);
-        } else if (isAtom(argumentPart(nameTerm)) && atomText(argumentPart(nameTerm)) == "}") {
+        std::string_view name;
+        if (isAtomNode(nameTerm)) {
+            name = atomTextOf(nameTerm);
+        } else if (isAtomNode(argumentOf(nameTerm)) && atomTextOf(argumentOf(nameTerm)) == "}") {
             once = true;
-            name = atomText(functionPart(nameTerm)); // empty when it is no atom
+            name = atomTextOf(functionOf(nameTerm)); // empty when it is no atom
         } else {
             continue;
         }
         if (!isDefinitionName(name))
             continue;
-        const std::string key = definitionKey(name);
+        const std::string_view key = name[0] == '[' ? name.substr(1, 1) : name;
         if (key.size() == 1 && key[0] >= 'a' && key[0] <= 'z') {
+            enterDefinitions(taken);
             report = makeReport("Lower", "",
-                                "Single lowercase letters (" + key +
+                                "Single lowercase letters (" + std::string(key) +
                                     ") cannot be defined as global variables.");
             report.position = static_cast<std::int64_t>(position);
             return report;
         }
         if (key == "\\" || key == "{" || findBuiltin(key) != nullptr) {
-            report =
-                makeReport("Built", "", "Built in function [" + key + "] cannot be re-defined.");
+            enterDefinitions(taken);
+            report = makeReport(
+                "Built", "", "Built in function [" + std::string(key) + "] cannot be re-defined.");
             report.position = static_cast<std::int64_t>(position);
             return report;
         }
-        if (once) {
-            table.insert_or_assign(key, apply(makeAtom("I"), argumentPart(tree)));
-            onceNames().insert(key);
-        } else {
-            table.insert_or_assign(key, argumentPart(tree));
-            onceNames().erase(key);
-        }
+        taken.push_back({key, argumentPart(tree), once});
     }
+    std::stable_sort(
+        taken.begin(), taken.end(),
+        [](const TakenDefinition& a, const TakenDefinition& b) { return a.key < b.key; });
+    enterDefinitions(taken);
     return report;
 }
 
