@@ -542,6 +542,7 @@ void shareTermsAfresh(const std::vector<NodeRef*>& slots, bool (*keep)(Node*)) {
     };
     std::vector<Frame> frames;
     std::vector<Shared> results;
+    std::vector<Shared> memberAtoms(4093, Shared{nullptr, 0});
     for (NodeRef* slot : slots) {
         frames.push_back({slot->get(), false});
         while (!frames.empty()) {
@@ -549,6 +550,15 @@ void shareTermsAfresh(const std::vector<NodeRef*>& slots, bool (*keep)(Node*)) {
             Node* n = f.node;
             if (isAtomNode(n)) {
                 frames.pop_back();
+                // Most atoms are members themselves (the intake makes equal atoms one node)
+                // and come up again and again; a member stays alive, so its address is a
+                // safe key.
+                const auto address = reinterpret_cast<std::uintptr_t>(n);
+                Shared& cached = memberAtoms[(address >> 4) % memberAtoms.size()];
+                if (cached.member == n) {
+                    results.push_back(cached);
+                    continue;
+                }
                 const std::uint64_t hash = atomHash(n);
                 Node* member = members.findAtom(n, hash);
                 if (member == nullptr) {
@@ -558,6 +568,8 @@ void shareTermsAfresh(const std::vector<NodeRef*>& slots, bool (*keep)(Node*)) {
                     if (keep(n))
                         kept.insert(hash, n);
                 }
+                if (member == n)
+                    cached = Shared{n, hash};
                 results.push_back({member, hash});
                 continue;
             }

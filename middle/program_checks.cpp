@@ -9,6 +9,7 @@
 #include "middle/value_rendering.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstddef>
 #include <ctime>
@@ -210,10 +211,9 @@ public:
             }
             Node* n = item.node;
             if (isAtomNode(n)) {
-                const std::string_view text = textOf(n);
-                if (!isNameReference(text))
+                const std::uint32_t name = atomNumber(n);
+                if (name == NameNumbers::kNone)
                     continue;
-                const std::uint32_t name = number(text);
                 if (bound_[name] == 0 && seen_[name] != stamp) {
                     seen_[name] = stamp;
                     facts_.freeNames.push_back(name);
@@ -254,6 +254,9 @@ public:
         return true;
     }
 
+    // Forgets the atoms seen so far: the next walks may meet new atoms at their addresses.
+    void forgetAtoms() { ++atomEpoch_; }
+
 private:
     enum class Action : unsigned char { visit, enter, leave };
     struct Item {
@@ -272,6 +275,19 @@ private:
         return false;
     }
 
+    // The number of the name an atom references, or kNone; the same atom node comes up again
+    // and again (the intake makes equal atoms one node), so recent answers are kept by node.
+    std::uint32_t atomNumber(const Node* atom) {
+        const auto address = reinterpret_cast<std::uintptr_t>(atom);
+        CachedAtom& cached = atomCache_[(address >> 4) % atomCache_.size()];
+        if (cached.atom == atom && cached.epoch == atomEpoch_)
+            return cached.number;
+        const std::string_view text = textOf(atom);
+        const std::uint32_t name = isNameReference(text) ? number(text) : NameNumbers::kNone;
+        cached = CachedAtom{atom, name, atomEpoch_};
+        return name;
+    }
+
     std::uint32_t number(std::string_view text) {
         const std::uint32_t name = facts_.names.numberOf(text);
         if (name >= bound_.size()) {
@@ -281,7 +297,15 @@ private:
         return name;
     }
 
+    struct CachedAtom {
+        const Node* atom = nullptr;
+        std::uint32_t number = 0;
+        std::uint32_t epoch = 0;
+    };
+
     DefinitionFacts& facts_;
+    std::array<CachedAtom, 4093> atomCache_{};
+    std::uint32_t atomEpoch_ = 0;
     std::vector<Item> items_;
     std::vector<std::uint32_t> inScope_; // the binders entered and not yet left
     std::vector<std::uint32_t> bound_;   // how many binders of each name are in scope
@@ -308,6 +332,7 @@ void gatherFacts(DefinitionTable& table, DefinitionFacts& facts) {
             continue;
         NodeRef& value = facts.entries[d]->second;
         value = expandPairLets(expandQuotes(std::move(value)));
+        walk.forgetAtoms();
         if (!walk.walk(d)) {
             // A binder that is no atom is all that stops a walk after expanding: the
             // definition is funky, and the report is all that is wanted of it.
