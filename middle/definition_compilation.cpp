@@ -140,10 +140,18 @@ public:
     // Files a node whose structure has no member yet, taking over one reference on it; an
     // atom comes with its structural hash.
     void insert(Node* n, std::uint64_t atomHashValue) {
-        if (10 * (count_ + 1) > 7 * slots_.size()) // at most 70% of the slots taken
+        if (!hasRoomFor(count_ + 1))
             grow();
         place(n, isAtomNode(n) ? atomHashValue : pairHash(functionOf(n), argumentOf(n)));
         ++count_;
+    }
+    // Makes room for n members without growing on the way (the index must be empty).
+    void reserve(std::size_t n) {
+        RILL_ASSERT(count_ == 0);
+        std::size_t capacity = 1024;
+        while (!hasRoomFor(n, capacity))
+            capacity *= 2;
+        slots_.assign(capacity, nullptr);
     }
     void releaseAll() {
         for (Node* n : slots_)
@@ -154,6 +162,10 @@ public:
     }
 
 private:
+    // At most 70% of the slots are taken.
+    bool hasRoomFor(std::size_t n) const { return hasRoomFor(n, slots_.size()); }
+    static bool hasRoomFor(std::size_t n, std::size_t capacity) { return 10 * n <= 7 * capacity; }
+
     static std::uint64_t pairHash(const Node* p, const Node* x) {
         return mixHash(reinterpret_cast<std::uintptr_t>(p) * 0x9e3779b97f4a7c15 +
                        reinterpret_cast<std::uintptr_t>(x));
@@ -523,7 +535,8 @@ NodeRef shareTerms(NodeRef& slot) {
 
 namespace rill {
 
-void shareTermsAfresh(const std::vector<NodeRef*>& slots, bool (*keep)(Node*)) {
+void shareTermsAfresh(const std::vector<NodeRef*>& slots, bool (*keep)(Node*),
+                      std::size_t expectedMembers) {
     // Every member of a set filled from empty has its parts as members, and equal parts are
     // then the same node: the walk replaces each node by its member from the leaves up, and
     // an application's member is the one whose parts are the nodes its own parts became.
@@ -532,6 +545,7 @@ void shareTermsAfresh(const std::vector<NodeRef*>& slots, bool (*keep)(Node*)) {
     TermSet& kept = sharedTerms().members;
     kept.clear();
     MemberIndex members;
+    members.reserve(expectedMembers);
     struct Frame {
         Node* node;
         bool expanded;

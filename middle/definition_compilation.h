@@ -119,6 +119,9 @@ NodeRef shareTerms(NodeRef& slot);
 
 // Empties the set, runs shareTerms on each slot in turn and then takes out of the set every
 // member for which keep is false. Each member is handed to keep once, after its parts.
-void shareTermsAfresh(const std::vector<NodeRef*>& slots, bool (*keep)(Node*));
+// expectedMembers, when not 0, is about how many different terms the slots hold, so that the
+// working index is made large enough at once.
+void shareTermsAfresh(const std::vector<NodeRef*>& slots, bool (*keep)(Node*),
+                      std::size_t expectedMembers = 0);
 
 } // namespace rill

@@ -174,7 +174,8 @@ struct DefinitionFacts {
     std::vector<bool> funky;
     std::vector<bool> renamed;
     bool anyFunky = false;
-    bool anyUndefined = false; // some definition references a name the table does not have
+    bool anyUndefined = false;    // some definition references a name the table does not have
+    std::size_t applications = 0; // the applications walked, counted once per path
 
     std::size_t count() const { return entries.size(); }
     bool isDefined(std::uint32_t name) const { return name < entries.size(); }
@@ -220,6 +221,7 @@ public:
                 }
                 continue;
             }
+            ++facts_.applications;
             const bool lambda = isLambdaForm(n);
             if (!lambda && !isLetForm(n)) {
                 if (isAtomNode(functionOf(n)) && firstByteOf(functionOf(n)) == '`')
@@ -600,13 +602,16 @@ ErrorReport checkParameterCounts(const std::vector<DefinitionTable::value_type*>
 }
 
 // Shares equal subterms across all definitions, and keeps the normal forms among them in the
-// set of shared terms.
-void shareDefinitions(const std::vector<DefinitionTable::value_type*>& entries) {
+// set of shared terms. The estimate of different terms: the names, and about half the applications,
+// since programs repeat small pieces such as a parameter plus one.
+void shareDefinitions(const std::vector<DefinitionTable::value_type*>& entries,
+                      std::size_t expectedTerms) {
     std::vector<NodeRef*> slots;
     slots.reserve(entries.size());
     for (DefinitionTable::value_type* entry : entries)
         slots.push_back(&entry->second);
-    shareTermsAfresh(slots, [](Node* member) { return isNormalNode(member); });
+    shareTermsAfresh(
+        slots, [](Node* member) { return isNormalNode(member); }, expectedTerms);
 }
 
 ErrorReport findUnboundLocal(const std::vector<DefinitionTable::value_type*>& entries) {
@@ -782,6 +787,7 @@ ErrorReport checkProgram() {
     // From here on the table's keys change only where dead definitions are erased, so the
     // steps go through one list of its entries in table order.
     std::vector<DefinitionTable::value_type*> entries;
+    std::size_t expectedTerms = 0;
     {
         DefinitionFacts facts;
         gatherFacts(table, facts);
@@ -793,6 +799,7 @@ ErrorReport checkProgram() {
         removeDeadDefinitions(table, facts, dead);
         if (ErrorReport r = assignLocalNames(facts, dead); !isEmpty(r))
             return r;
+        expectedTerms = facts.names.size() + facts.applications / 2;
         entries.reserve(facts.count());
         for (std::size_t d = 0; d < facts.count(); ++d)
             if (!dead[d])
@@ -800,7 +807,7 @@ ErrorReport checkProgram() {
     }
     if (ErrorReport r = checkParameterCounts(entries); !isEmpty(r))
         return r;
-    shareDefinitions(entries);
+    shareDefinitions(entries, expectedTerms);
     if (ErrorReport r = findUnboundLocal(entries); !isEmpty(r))
         return r;
     for (const DefinitionTable::value_type* entry : entries)
