@@ -266,7 +266,8 @@ NameLookup resolveName(const Node* h, std::string_view s) {
         slot.atom = h;
         slot.generation = generation;
         slot.length = static_cast<std::uint32_t>(s.size());
-        std::memcpy(slot.text, s.data(), s.size());
+        if (!s.empty())
+            std::memcpy(slot.text, s.data(), s.size());
         slot.answer = answer;
     }
     return answer;

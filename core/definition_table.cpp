@@ -118,14 +118,15 @@ NameLookup lookUpName(std::string_view key) {
         hash = hash * 131 + static_cast<unsigned char>(c);
     Slot& slot = slots[(hash ^ (hash >> 10)) & 1023];
     if (cacheable && slot.version == table.version() && slot.length == key.size() &&
-        std::memcmp(slot.key, key.data(), key.size()) == 0)
+        (key.empty() || std::memcmp(slot.key, key.data(), key.size()) == 0))
         return slot.answer;
     const auto found = table.find(key);
     NameLookup answer{found == table.end() ? nullptr : &*found, findBuiltin(key)};
     if (cacheable && answer.entry != nullptr) {
         slot.version = table.version();
         slot.length = static_cast<std::uint8_t>(key.size());
-        std::memcpy(slot.key, key.data(), key.size());
+        if (!key.empty())
+            std::memcpy(slot.key, key.data(), key.size());
         slot.answer = answer;
     }
     return answer;
