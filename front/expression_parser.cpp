@@ -419,6 +419,8 @@ std::uint64_t AtomCache::hashOf(std::string_view text) {
     std::uint64_t h = 0xcbf29ce484222325;
     for (const char c : text)
         h = (h ^ static_cast<unsigned char>(c)) * 0x100000001b3;
+    h ^= h >> 32;
+    h *= 0x9e3779b97f4a7c15;
     return h ^ (h >> 29);
 }
 

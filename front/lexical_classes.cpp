@@ -149,7 +149,11 @@ std::size_t matchBracket(std::string_view text, std::size_t i) {
 std::vector<std::size_t> splitPoints(std::string_view text, const CharSet& set) {
     std::vector<std::size_t> points;
     collectSplitPoints(
-        text, 0, text.size(), set, [text](std::size_t i) { return matchBracket(text, i); }, points);
+        text, 0, text.size(), set,
+        [text](std::size_t i) {
+            return isBracket(static_cast<unsigned char>(text[i])) ? matchBracket(text, i) : i;
+        },
+        points);
     return points;
 }
 
@@ -257,12 +261,6 @@ void pairBracketsInto(std::string_view text, BracketPartners& partners) {
         }
     }
     RILL_ASSERT(open.empty());
-}
-
-std::size_t partnerOf(const BracketPartners& partners, std::size_t i) {
-    RILL_ASSERT(i < partners.partner.size());
-    const std::size_t p = partners.partner[i];
-    return p == kNoPosition ? i : p;
 }
 
 void splitPointsIn(std::string_view text, const BracketPartners& partners, std::size_t begin,

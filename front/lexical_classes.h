@@ -3,6 +3,7 @@
 // cutting of a stretch of juxtaposed terms into terms and atoms.
 #pragma once
 
+#include "core/assertion.h"
 #include "core/node_store.h"
 
 #include <cstddef>
@@ -124,7 +125,11 @@ BracketPartners pairBrackets(std::string_view text);
 // pairBrackets into partners, whose space is reused.
 void pairBracketsInto(std::string_view text, BracketPartners& partners);
 // The partner of the bracket at i (i itself for any other byte).
-std::size_t partnerOf(const BracketPartners& partners, std::size_t i);
+inline std::size_t partnerOf(const BracketPartners& partners, std::size_t i) {
+    RILL_ASSERT(i < partners.partner.size());
+    const std::size_t p = partners.partner[i];
+    return p == kNoPosition ? i : p;
+}
 
 // splitPoints over text[begin, end), positions absolute, written to points.
 void splitPointsIn(std::string_view text, const BracketPartners& partners, std::size_t begin,
