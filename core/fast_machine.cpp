@@ -160,6 +160,21 @@ private:
         focus_ = x;
     }
 
+    // The arguments a1 .. an of the spine (h a1 .. an), in order.
+    static void spineArguments(Node* n, int count, Node** args) {
+        for (int i = count - 1; i >= 0; --i) {
+            args[i] = argumentOf(n);
+            n = functionOf(n);
+        }
+    }
+
+    // An instantiated body becomes the focus, above the argument frames its unbuilt spine left.
+    void focusOnInstance(NodeRef body) {
+        for (int i = 0; i < unwound_.count; ++i)
+            push(unwound_.arguments[i], true);
+        focus_ = body.detach();
+    }
+
     // A normal value v under r argument frames y1 .. yr (y1 on top), r its arity. The plain
     // machine builds (v y1), (v y1 y2), ... one step at a time and contracts (v y1 .. yr)
     // once it is saturated: a lazy head at once, a strict one when every yi is normal (else
@@ -201,11 +216,7 @@ private:
             !isLambdaForm(name.entry->second.get()))
             return false;
         Node* args[kMostArguments];
-        Node* n = v;
-        for (int i = own - 1; i >= 0; --i) {
-            args[i] = argumentOf(n);
-            n = functionOf(n);
-        }
+        spineArguments(v, own, args);
         const bool lazy = kLazyHeads.lazy[first];
         for (int i = 0; i < r; ++i) {
             Node* y = frames_.at(size - 1 - static_cast<std::size_t>(i)).node;
@@ -215,13 +226,10 @@ private:
                 return false;
             args[own + i] = y;
         }
-        Node* body =
-            instantiateTemplateUnwound(name.entry->second.get(), args, count, unwound_).detach();
+        NodeRef body = instantiateTemplateUnwound(name.entry->second.get(), args, count, unwound_);
         for (int i = 0; i < r; ++i)
             releaseNode(frames_.pop().node);
-        for (int i = 0; i < unwound_.count; ++i)
-            push(unwound_.arguments[i], true);
-        focus_ = body;
+        focusOnInstance(std::move(body));
         releaseNode(v);
         return true;
     }
@@ -263,16 +271,8 @@ private:
         if (name.entry == nullptr || !isLambdaForm(name.entry->second.get()))
             return false;
         Node* args[kMostArguments];
-        Node* n = a;
-        for (int i = count - 1; i >= 0; --i) {
-            args[i] = argumentOf(n);
-            n = functionOf(n);
-        }
-        Node* body = instantiateTemplateUnwound(name.entry->second.get(), args, count, unwound_)
-                         .detach();
-        for (int i = 0; i < unwound_.count; ++i)
-            push(unwound_.arguments[i], true);
-        focus_ = body;
+        spineArguments(a, count, args);
+        focusOnInstance(instantiateTemplateUnwound(name.entry->second.get(), args, count, unwound_));
         releaseNode(a);
         return true;
     }
@@ -292,10 +292,7 @@ private:
         Node* value = let ? second : third;
         if (let && !isNormalNode(value))
             return false;
-        Node* result = substituteByTemplate(body, value, letter, unwound_).detach();
-        for (int i = 0; i < unwound_.count; ++i)
-            push(unwound_.arguments[i], true);
-        focus_ = result;
+        focusOnInstance(substituteByTemplate(body, value, letter, unwound_));
         releaseNode(a);
         return true;
     }

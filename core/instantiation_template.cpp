@@ -177,6 +177,29 @@ Node* rebuilt(Node* n, Node* p, Node* x) {
     return made;
 }
 
+// ((\ w) b) for the lambda form n, its (\ w) shared; b handed over.
+Node* rebuiltLambda(Node* n, Node* b) {
+    Node* head = functionOf(n);
+    retainNode(head);
+    Node* made = newApplicationNode(head, b);
+    ++made->header;
+    classifyIfPartsAre(made);
+    return made;
+}
+
+// ((({ w) e) b) for the let form n, its ({ w) shared; e and b handed over.
+Node* rebuiltLet(Node* n, Node* e, Node* b) {
+    Node* head = functionOf(functionOf(n));
+    retainNode(head);
+    Node* inner = newApplicationNode(head, e);
+    ++inner->header;
+    classifyIfPartsAre(inner);
+    Node* made = newApplicationNode(inner, b);
+    ++made->header;
+    classifyIfPartsAre(made);
+    return made;
+}
+
 // Runs the template's code onto the result stack. With `skipSpine` the spine's applications
 // are not built: the head and the spine's arguments x1 .. xm are left on the stack, in that
 // order, and their body nodes in `spineNodes`.
@@ -208,28 +231,10 @@ void run(const Template& t, Node* const* args, WorkStack<Node*>& results, bool s
             top[-1] = rebuilt(i.node, p, x);
             break;
         }
-        case Op::lambda: {
-            Node* b = top[-1];
-            Node* head = functionOf(i.node);
-            retainNode(head);
-            Node* made = newApplicationNode(head, b);
-            ++made->header;
-            classifyIfPartsAre(made);
-            top[-1] = made;
-            break;
-        }
+        case Op::lambda: top[-1] = rebuiltLambda(i.node, top[-1]); break;
         case Op::let: {
             Node* b = *--top;
-            Node* e = top[-1];
-            Node* head = functionOf(functionOf(i.node));
-            retainNode(head);
-            Node* inner = newApplicationNode(head, e);
-            ++inner->header;
-            classifyIfPartsAre(inner);
-            Node* made = newApplicationNode(inner, b);
-            ++made->header;
-            classifyIfPartsAre(made);
-            top[-1] = made;
+            top[-1] = rebuiltLet(i.node, top[-1], b);
             break;
         }
         }
@@ -291,28 +296,11 @@ Node* substituteOne(Node* body, Node* value, unsigned char v) {
             results.push(rebuilt(n, p, x));
             break;
         }
-        case Stage::lambda: {
-            Node* b = results.pop();
-            Node* head = functionOf(n);
-            retainNode(head);
-            Node* made = newApplicationNode(head, b);
-            ++made->header;
-            classifyIfPartsAre(made);
-            results.push(made);
-            break;
-        }
+        case Stage::lambda: results.push(rebuiltLambda(n, results.pop())); break;
         case Stage::let: {
             Node* b = results.pop();
             Node* e = results.pop();
-            Node* head = functionOf(functionOf(n));
-            retainNode(head);
-            Node* inner = newApplicationNode(head, e);
-            ++inner->header;
-            classifyIfPartsAre(inner);
-            Node* made = newApplicationNode(inner, b);
-            ++made->header;
-            classifyIfPartsAre(made);
-            results.push(made);
+            results.push(rebuiltLet(n, e, b));
             break;
         }
         }
