@@ -174,8 +174,9 @@ struct DefinitionFacts {
     std::vector<bool> funky;
     std::vector<bool> renamed;
     bool anyFunky = false;
-    bool anyUndefined = false;    // some definition references a name the table does not have
-    std::size_t applications = 0; // the applications walked, counted once per path
+    bool anyUndefined = false;      // some definition references a name the table does not have
+    std::size_t applications = 0;   // the applications walked, counted once per path
+    std::vector<NodeRef> nameAtoms; // an atom met for each defined name, by number
 
     std::size_t count() const { return entries.size(); }
     bool isDefined(std::uint32_t name) const { return name < entries.size(); }
@@ -287,6 +288,8 @@ private:
         const std::string_view text = textOf(atom);
         const std::uint32_t name = isNameReference(text) ? number(text) : NameNumbers::kNone;
         cached = CachedAtom{atom, name, atomEpoch_};
+        if (facts_.isDefined(name) && facts_.nameAtoms[name].empty())
+            facts_.nameAtoms[name] = NodeRef(const_cast<Node*>(atom));
         return name;
     }
 
@@ -324,6 +327,7 @@ void gatherFacts(DefinitionTable& table, DefinitionFacts& facts) {
         facts.entries.push_back(&entry);
     }
     const std::size_t count = facts.entries.size();
+    facts.nameAtoms.resize(count);
     facts.funky.assign(count, false);
     facts.renamed.assign(count, false);
     facts.freeStart.reserve(count + 1);
@@ -601,6 +605,18 @@ ErrorReport checkParameterCounts(const std::vector<DefinitionTable::value_type*>
     return ErrorReport();
 }
 
+// Classifies an atom of each remaining defined name, in table order. What a name atom
+// classifies as depends only on the table, which no longer changes; classified in table
+// order, the lookups walk the table in order too, where classifying them as the sharing
+// meets them would look names up all over it.
+void classifyNameAtoms(DefinitionFacts& facts, const std::vector<bool>& dead) {
+    for (std::size_t d = 0; d < facts.count(); ++d) {
+        if (!dead[d] && !facts.nameAtoms[d].empty())
+            ensureClassified(facts.nameAtoms[d].get());
+    }
+    std::vector<NodeRef>().swap(facts.nameAtoms);
+}
+
 // Shares equal subterms across all definitions, and keeps the normal forms among them in the
 // set of shared terms. The estimate of different terms: the names, and about half the applications,
 // since programs repeat small pieces such as a parameter plus one.
@@ -800,6 +816,7 @@ ErrorReport checkProgram() {
         if (ErrorReport r = assignLocalNames(facts, dead); !isEmpty(r))
             return r;
         expectedTerms = facts.names.size() + facts.applications / 2;
+        classifyNameAtoms(facts, dead);
         entries.reserve(facts.count());
         for (std::size_t d = 0; d < facts.count(); ++d)
             if (!dead[d])
