@@ -4,6 +4,9 @@
 #include "middle/definition_compilation.h"
 #include "middle/value_rendering.h"
 
+#include <algorithm>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 using namespace rill;
@@ -233,5 +236,109 @@ TEST(Sharing, DeepTermsShareWithoutRecursion) {
     }
     shareTerms(a);
     shareTerms(b);
+    EXPECT_EQ(a.get(), b.get());
+}
+
+// --- Sharing many terms afresh ---------------------------------------------------------------
+
+namespace {
+
+// Where each node of the terms first appears, in a walk of the terms in turn: equal numbers
+// are the same node. Shows which parts are shared, whatever the nodes' addresses.
+std::vector<std::size_t> sharingShape(const std::vector<NodeRef>& terms) {
+    std::vector<const Node*> seen;
+    std::vector<std::size_t> shape;
+    for (const NodeRef& t : terms) {
+        std::vector<const Node*> work{t.get()};
+        while (!work.empty()) {
+            const Node* n = work.back();
+            work.pop_back();
+            const auto at = std::find(seen.begin(), seen.end(), n);
+            shape.push_back(static_cast<std::size_t>(at - seen.begin()));
+            if (at != seen.end())
+                continue;
+            seen.push_back(n);
+            if (!isAtomNode(n)) {
+                work.push_back(argumentOf(n));
+                work.push_back(functionOf(n));
+            }
+        }
+    }
+    return shape;
+}
+
+std::vector<NodeRef> someTerms() {
+    return {parsed("V(plus x 1)(plus x 1)"), parsed("plus x 1"), parsed("K(V(plus x 1)y)"),
+            apply(atom("plus"), atom("x")),  parsed("x\\x+1"),   parsed("plus x 1")};
+}
+
+bool keepApplications(Node* n) {
+    return !isAtomNode(n);
+}
+
+} // namespace
+
+TEST(SharingAfresh, GivesWhatSharingEachTermInTurnGives) {
+    std::vector<NodeRef> one = someTerms();
+    sharedTerms().members.clear();
+    for (NodeRef& t : one)
+        shareTerms(t);
+    std::vector<NodeRef> other = someTerms();
+    std::vector<NodeRef*> slots;
+    for (NodeRef& t : other)
+        slots.push_back(&t);
+    shareTermsAfresh(slots, keepApplications);
+    ASSERT_EQ(one.size(), other.size());
+    for (std::size_t k = 0; k < one.size(); ++k)
+        EXPECT_TRUE(sameStructure(one[k], other[k])) << k;
+    EXPECT_EQ(sharingShape(one), sharingShape(other));
+}
+
+TEST(SharingAfresh, KeepsOnlyTheMembersKeepAccepts) {
+    std::vector<NodeRef> terms = someTerms();
+    std::vector<NodeRef*> slots;
+    for (NodeRef& t : terms)
+        slots.push_back(&t);
+    shareTermsAfresh(slots, keepApplications);
+    EXPECT_EQ(findSharedTerm(parsed("plus x 1")).get(), terms[1].get());
+    EXPECT_EQ(findSharedTerm(parsed("plus x")).get(), terms[3].get());
+    EXPECT_TRUE(findSharedTerm(atom("x")).empty());
+    EXPECT_TRUE(findSharedTerm(parsed("plus 2")).empty());
+}
+
+TEST(SharingAfresh, ATermAlreadySharedIsItsOwnMember) {
+    NodeRef term = parsed("V 1 2");
+    Node* before = term.get();
+    std::vector<NodeRef*> slots{&term};
+    shareTermsAfresh(slots, keepApplications, 1000);
+    EXPECT_EQ(term.get(), before);
+}
+
+TEST(SharingAfresh, MembersAreHandedToKeepAfterTheirParts) {
+    static std::vector<const Node*> handed;
+    handed.clear();
+    NodeRef term = parsed("f(g a,g a,h)");
+    std::vector<NodeRef*> slots{&term};
+    shareTermsAfresh(slots, [](Node* n) {
+        if (!isAtomNode(n)) {
+            EXPECT_NE(std::find(handed.begin(), handed.end(), functionOf(n)), handed.end());
+            EXPECT_NE(std::find(handed.begin(), handed.end(), argumentOf(n)), handed.end());
+        }
+        EXPECT_EQ(std::find(handed.begin(), handed.end(), n), handed.end()); // once each
+        handed.push_back(n);
+        return true;
+    });
+    EXPECT_EQ(handed.size(), 8u); // f g a h (g a) (f (g a)) ((f (g a)) (g a)) and the whole
+}
+
+TEST(SharingAfresh, DeepTermsShareWithoutRecursion) {
+    NodeRef a = atom("x");
+    NodeRef b = atom("x");
+    for (int i = 0; i < 200000; ++i) {
+        a = apply(atom("I"), std::move(a));
+        b = apply(atom("I"), std::move(b));
+    }
+    std::vector<NodeRef*> slots{&a, &b};
+    shareTermsAfresh(slots, keepApplications);
     EXPECT_EQ(a.get(), b.get());
 }

@@ -168,3 +168,34 @@ TEST(Intake, TheUnderscoreAloneIsAName) {
     EXPECT_EQ(definitionTable().count("_"), 1u);
 }
 
+TEST(Intake, ALaterDefinitionOfAKeyReplacesAnEarlierOne) {
+    loadPrelude();
+    ASSERT_TRUE(isEmpty(takeInProgram("x,zz\\1,aa\\2,zz\\3,[+]\\4,aa()\\5")));
+    EXPECT_EQ(shapeOf(definitionTable().at("zz")), "3");
+    EXPECT_EQ(shapeOf(definitionTable().at("+")), "4");
+    EXPECT_EQ(shapeOf(definitionTable().at("aa")), "(I 5)");
+    EXPECT_EQ(onceNames().count("aa"), 1u);
+}
+
+TEST(Intake, AReportLeavesTheDefinitionsReadBeforeIt) {
+    loadPrelude();
+    ErrorReport r = takeInProgram("x,zz\\1,bb\\2,zz\\3,q\\4,cc\\5");
+    EXPECT_EQ(r.type, "Lower");
+    EXPECT_EQ(shapeOf(definitionTable().at("zz")), "3");
+    EXPECT_EQ(shapeOf(definitionTable().at("bb")), "2");
+    EXPECT_EQ(definitionTable().count("cc"), 0u);
+    loadPrelude();
+    EXPECT_EQ(takeInProgram("x,zz\\1,((A,B)),cc\\3").type, "Parse");
+    EXPECT_EQ(shapeOf(definitionTable().at("zz")), "1");
+    EXPECT_EQ(definitionTable().count("cc"), 0u);
+}
+
+TEST(Intake, EqualAtomsOfAProgramAreOneNode) {
+    loadPrelude();
+    ASSERT_TRUE(isEmpty(takeInProgram("aa(bb),aa\\x\\bb+x,bb\\7")));
+    const DefinitionTable& table = definitionTable();
+    const NodeRef inEntry = argumentPart(table.at(""));
+    const NodeRef inBody = argumentPart(functionPart(argumentPart(table.at("aa"))));
+    EXPECT_EQ(atomText(inEntry), "bb");
+    EXPECT_EQ(inEntry.get(), inBody.get());
+}

@@ -319,3 +319,58 @@ TEST(ExpressionParserDepth, AMegabyteOfOneLevelParses) {
     const NodeRef tree = parseExpression(text);
     EXPECT_EQ(show(functionPart(functionPart(tree))), "+");
 }
+
+// --- One parser for many texts -------------------------------------------------------------
+
+TEST(ExpressionParserReuse, EachTextGivesTheTreeOfAFreshParse) {
+    const std::vector<std::string> texts = {
+        "f(a+b*c,[x y],g h)-K(x!)\\y;z{p,q}r", "a b{v}a", "", "!!x$", "((A,B))", "x`y", "a\nb c"};
+    ExpressionParser parser;
+    for (const std::string& text : texts) {
+        ParseOutcome again = parser.parse(text);
+        ParseOutcome fresh = parseProgramExpression(text);
+        EXPECT_EQ(show(again.tree), show(fresh.tree)) << text;
+        EXPECT_EQ(again.badTerm, fresh.badTerm) << text;
+    }
+}
+
+TEST(ExpressionParserReuse, ATermWithNoMeaningIsForgottenByTheNextText) {
+    ExpressionParser parser;
+    EXPECT_EQ(parser.parse("((A,B))").badTerm, "A,");
+    EXPECT_EQ(parser.parse("x").badTerm, "");
+}
+
+TEST(ExpressionParserReuse, WithACacheEqualAtomsAreOneNode) {
+    AtomCache atoms;
+    ExpressionParser parser(&atoms);
+    const NodeRef first = parser.parse("plus(x,12)").tree;
+    const NodeRef second = parser.parse("x+12").tree;
+    EXPECT_EQ(show(first), "(plus x 12)");
+    EXPECT_EQ(argumentPart(first).get(), argumentPart(second).get()); // 12
+    EXPECT_EQ(argumentPart(functionPart(first)).get(),                // x
+              argumentPart(functionPart(second)).get());
+    EXPECT_NE(functionPart(functionPart(first)).get(), functionPart(functionPart(second)).get());
+}
+
+TEST(AtomCache, HandsOutOneNodePerTextAndHoldsIt) {
+    AtomCache atoms;
+    Node* kept = nullptr;
+    {
+        NodeRef a = atoms.atomOf("foo");
+        kept = a.get();
+    }
+    EXPECT_EQ(atoms.atomOf("foo").get(), kept); // still held by the cache
+    EXPECT_EQ(atomText(atoms.atomOf("[a b]")), "[a b]");
+    EXPECT_NE(atoms.atomOf("fo").get(), kept);
+    EXPECT_NE(atoms.atomOf("[a]").get(), atoms.atomOf("[a b]").get());
+    EXPECT_EQ(atoms.atomOf("[a]").get(), atoms.atomOf("[a]").get());
+}
+
+TEST(AtomCache, KeepsItsAtomsApartAsItGrows) {
+    AtomCache atoms;
+    std::vector<NodeRef> made;
+    for (int k = 0; k < 5000; ++k)
+        made.push_back(atoms.atomOf("n" + std::to_string(k)));
+    for (int k = 0; k < 5000; ++k)
+        ASSERT_EQ(atoms.atomOf("n" + std::to_string(k)).get(), made[k].get()) << k;
+}

@@ -193,3 +193,43 @@ TEST(CheckProgram, SharedTermsKeepOnlyNormalForms) {
     EXPECT_TRUE(findSharedTerm(parsed("plus 1 2")).empty()); // saturated: not normal
     EXPECT_FALSE(findSharedTerm(parsed("plus 1")).empty());
 }
+
+TEST(CheckProgram, AnUndefinedNameIsShownWithTheLastReferrerTakenOut) {
+    // bb is taken out before cc and both reference zz; cc is the last before zz.
+    ErrorReport r = checked("K(cc+bb),cc\\yy zz,bb\\zz,yy\\1");
+    EXPECT_EQ(r.type, "Alive");
+    EXPECT_EQ(r.name, "zz");
+    EXPECT_EQ(r.message, "Alive function [cc] references undefined [zz].");
+}
+
+TEST(CheckProgram, AnUndefinedNameSortsAmongTheDefinedOnes) {
+    // aa, then bb: bb references "b" (undefined) and "ba" (defined, and after "b").
+    ErrorReport r = checked("K(aa),aa\\bb,bb\\ba b,ba\\1");
+    EXPECT_EQ(r.type, "Alive");
+    EXPECT_EQ(r.name, "b");
+    EXPECT_EQ(r.message, "Alive function [bb] references undefined [b].");
+}
+
+TEST(CheckProgram, ABrokenDefinitionNobodyReachesIsNoReport) {
+    EXPECT_TRUE(isEmpty(checked("K(aa),aa\\1,bb\\zz,cc\\x\\bb(x),dd\\cc")));
+    EXPECT_EQ(definitionTable().count("aa"), 1u);
+    for (const char* key : {"bb", "cc", "dd"})
+        EXPECT_EQ(definitionTable().count(key), 0u) << key;
+}
+
+TEST(CheckProgram, ABinderShadowsAReachableDefinitionOnlyInItsScope) {
+    // yy is free in gg's let value, and bound in its body: only the value reaches it.
+    ErrorReport r = checked("K(gg 1),gg\\x\\yy{yy}yy");
+    EXPECT_EQ(r.type, "Alive");
+    EXPECT_EQ(r.message, "Alive function [gg] references undefined [yy].");
+    EXPECT_TRUE(isEmpty(checked("K(gg 1),gg\\x\\yy{x}yy")));
+    EXPECT_EQ(valueOf("gg"), "(\\x ({a x a))");
+}
+
+TEST(CheckProgram, QuotesAndPairLetsAreExpandedBeforeTheBindersAreChecked) {
+    EXPECT_TRUE(isEmpty(checked("K(gg 1),gg\\x\\p q{V x x}`(p+q)")));
+    EXPECT_EQ(valueOf("gg"), "(\\x ({q (Vx x) ({p qK ({q qH (V[(+p q)] (+p q))))))");
+    ErrorReport r = checked("K(1),gg\\x\\`x\\x");
+    EXPECT_EQ(r.type, "Funky");
+    EXPECT_EQ(r.message, "Funky key in expression (\\ V[x]x x) in function gg.");
+}
