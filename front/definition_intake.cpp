@@ -47,18 +47,24 @@ bool parsePart(ExpressionParser& parser, std::string_view part, std::size_t posi
     return true;
 }
 
-// A definition taken in and not yet entered in the table.
+// A definition taken in and not yet entered in the table, with the atom of its name.
 struct TakenDefinition {
-    std::string_view key; // a view of a name atom, which the atom cache holds
+    NodeRef name;
     NodeRef value;
     bool once;
+
+    // The key the name gives: the name itself, or the middle byte of «[c]».
+    std::string_view key() const {
+        const std::string_view text(atomBytes(name.get()), measureText(name.get()));
+        return text[0] == '[' ? text.substr(1, 1) : text;
+    }
 };
 
 // Enters the definitions in the order given, later ones replacing earlier ones of their key.
 void enterDefinitions(std::vector<TakenDefinition>& taken) {
     DefinitionTable& table = definitionTable();
     for (TakenDefinition& d : taken) {
-        const std::string key(d.key);
+        const std::string key(d.key());
         if (d.once) {
             table.insert_or_assign(key, apply(makeAtom("I"), std::move(d.value)));
             onceNames().insert(key);
@@ -67,7 +73,7 @@ void enterDefinitions(std::vector<TakenDefinition>& taken) {
             onceNames().erase(key);
         }
     }
-    taken.clear();
+    std::vector<TakenDefinition>().swap(taken);
 }
 
 // The measured text of an atom node (borrowed from the node); an application gives "".
@@ -81,6 +87,65 @@ std::size_t definitionPosition(const CodeText& text, std::size_t comma) {
     while (at < text.size() && text[at] == ' ')
         ++at;
     return at;
+}
+
+// Normalises and parses the parts of a raw program text that passed the bracket checks:
+// the entry goes into the table, the definitions into taken, in text order. False, with the
+// report, at the first part that cannot be taken in. The normalised text, its split points
+// and the atoms made are let go on return, before the definitions are entered.
+bool takeInParts(const CodeText& raw, std::vector<TakenDefinition>& taken, ErrorReport& report) {
+    const CodeText text = normaliseSpacing(raw);
+    static constexpr CharSet kComma{","};
+    const std::vector<std::size_t> commas = splitPoints(text, kComma);
+    // Equal atoms of all the parts are made one node; the checks share them all later anyway.
+    AtomCache atoms;
+    ExpressionParser parser(&atoms);
+    NodeRef entry;
+    if (!parsePart(parser, partBeforeFirst(text, commas), 0, entry, report))
+        return false;
+    definitionTable().insert_or_assign(std::string(), std::move(entry));
+
+    taken.reserve(commas.size());
+    for (std::size_t k = 0; k < commas.size(); ++k) {
+        const std::size_t position = definitionPosition(text, commas[k]);
+        NodeRef tree;
+        if (!parsePart(parser, partAfter(text, commas, k), position, tree, report))
+            return false;
+        if (!hasDefinitionShape(tree))
+            continue;
+        Node* nameTerm = argumentOf(functionOf(tree.get()));
+        bool once = false;
+        Node* nameAtom;
+        if (isAtomNode(nameTerm)) {
+            nameAtom = nameTerm;
+        } else if (isAtomNode(argumentOf(nameTerm)) && atomTextOf(argumentOf(nameTerm)) == "}") {
+            once = true;
+            nameAtom = functionOf(nameTerm);
+            if (!isAtomNode(nameAtom))
+                continue; // the empty name
+        } else {
+            continue;
+        }
+        const std::string_view name = atomTextOf(nameAtom);
+        if (!isDefinitionName(name))
+            continue;
+        const std::string_view key = name[0] == '[' ? name.substr(1, 1) : name;
+        if (key.size() == 1 && key[0] >= 'a' && key[0] <= 'z') {
+            report = makeReport("Lower", "",
+                                "Single lowercase letters (" + std::string(key) +
+                                    ") cannot be defined as global variables.");
+            report.position = static_cast<std::int64_t>(position);
+            return false;
+        }
+        if (key == "\\" || key == "{" || findBuiltin(key) != nullptr) {
+            report = makeReport(
+                "Built", "", "Built in function [" + std::string(key) + "] cannot be re-defined.");
+            report.position = static_cast<std::int64_t>(position);
+            return false;
+        }
+        taken.push_back({NodeRef(nameAtom), argumentPart(tree), once});
+    }
+    return true;
 }
 
 } // namespace
@@ -134,65 +199,18 @@ ErrorReport takeInProgram(const CodeText& raw) {
     for (const auto& [name, entry] : builtinTable())
         table.insert_or_assign(name, builtinPlaceholder(entry.arity));
 
-    const CodeText text = normaliseSpacing(raw);
-    static constexpr CharSet kComma{","};
-    const std::vector<std::size_t> commas = splitPoints(text, kComma);
-    // Equal atoms of all the parts are made one node; the checks share them all later anyway.
-    AtomCache atoms;
-    ExpressionParser parser(&atoms);
-    NodeRef entry;
-    if (!parsePart(parser, partBeforeFirst(text, commas), 0, entry, report))
-        return report;
-    table.insert_or_assign(std::string(), std::move(entry));
-
     // The definitions are entered after the last part is read, sorted by key (the table is
     // ordered by key, and entering keys in order is much faster than in text order); the
     // sort keeps the text order of equal keys, so that the table ends as if each had been
     // entered when read. A report enters those read before it in text order.
     std::vector<TakenDefinition> taken;
-    for (std::size_t k = 0; k < commas.size(); ++k) {
-        const std::size_t position = definitionPosition(text, commas[k]);
-        NodeRef tree;
-        if (!parsePart(parser, partAfter(text, commas, k), position, tree, report)) {
-            enterDefinitions(taken);
-            return report;
-        }
-        if (!hasDefinitionShape(tree))
-            continue;
-        const Node* nameTerm = argumentOf(functionOf(tree.get()));
-        bool once = false;
-        std::string_view name;
-        if (isAtomNode(nameTerm)) {
-            name = atomTextOf(nameTerm);
-        } else if (isAtomNode(argumentOf(nameTerm)) && atomTextOf(argumentOf(nameTerm)) == "}") {
-            once = true;
-            name = atomTextOf(functionOf(nameTerm)); // empty when it is no atom
-        } else {
-            continue;
-        }
-        if (!isDefinitionName(name))
-            continue;
-        const std::string_view key = name[0] == '[' ? name.substr(1, 1) : name;
-        if (key.size() == 1 && key[0] >= 'a' && key[0] <= 'z') {
-            enterDefinitions(taken);
-            report = makeReport("Lower", "",
-                                "Single lowercase letters (" + std::string(key) +
-                                    ") cannot be defined as global variables.");
-            report.position = static_cast<std::int64_t>(position);
-            return report;
-        }
-        if (key == "\\" || key == "{" || findBuiltin(key) != nullptr) {
-            enterDefinitions(taken);
-            report = makeReport(
-                "Built", "", "Built in function [" + std::string(key) + "] cannot be re-defined.");
-            report.position = static_cast<std::int64_t>(position);
-            return report;
-        }
-        taken.push_back({key, argumentPart(tree), once});
+    if (!takeInParts(raw, taken, report)) {
+        enterDefinitions(taken);
+        return report;
     }
     std::stable_sort(
         taken.begin(), taken.end(),
-        [](const TakenDefinition& a, const TakenDefinition& b) { return a.key < b.key; });
+        [](const TakenDefinition& a, const TakenDefinition& b) { return a.key() < b.key(); });
     enterDefinitions(taken);
     return report;
 }
