@@ -61,8 +61,9 @@ void subtractFrom(Limbs& r, const Limb* x, std::size_t nx) {
 // --- Multiplication -------------------------------------------------------------------------
 
 // r[0 .. na + nb) = a * b, the schoolbook way, column by column: the products of one column
-// are summed in a machine word, folded into limbs every 16 products so the word cannot
-// overflow, and what is left above the limb is carried into the next column.
+// are summed in a machine word, folded into limbs every 128 products so the word cannot
+// overflow (128 products of two limbs stay below 1.3 10^18), and what is left above the limb
+// is carried into the next column.
 void multiplySchoolbook(const Limb* a, std::size_t na, const Limb* b, std::size_t nb, Limb* r) {
     std::uint64_t carry = 0; // in units of the current column
     for (std::size_t k = 0; k + 1 < na + nb; ++k) {
@@ -72,7 +73,7 @@ void multiplySchoolbook(const Limb* a, std::size_t na, const Limb* b, std::size_
         std::uint64_t above = carry / kBase; // in units of the next column
         std::size_t i = first;
         while (i <= last) {
-            const std::size_t stop = std::min(last + 1, i + 16);
+            const std::size_t stop = std::min(last + 1, i + 128);
             for (; i < stop; ++i)
                 sum += std::uint64_t{a[i]} * b[k - i];
             above += sum / kBase;
@@ -416,7 +417,7 @@ void divideByHalves(const Limbs& a, const Limbs& b, Limbs* quotient, Limbs* rema
     }
 }
 
-// The number modulo 2^64 from the lowest limbs: (10^9)^i is a multiple of 2^64 from i = 8.
+// The number modulo 2^64 from the lowest limbs: (10^8)^i is a multiple of 2^64 from i = 8.
 std::uint64_t lowBits(const Limbs& limbs) {
     std::uint64_t value = 0;
     std::uint64_t weight = 1;
@@ -495,24 +496,20 @@ constexpr DigitQuads makeDigitQuads() {
 
 constexpr DigitQuads kDigitQuads = makeDigitQuads();
 
-// Writes a limb as exactly nine digits: the first, then two groups of four from the table.
-inline void writeNineDigits(Limb limb, char* out) {
-    const Limb first = limb / 100000000;
-    const Limb rest = limb - first * 100000000;
-    const Limb high = rest / 10000;
-    const Limb low = rest - high * 10000;
-    out[0] = static_cast<char>('0' + first);
-    std::memcpy(out + 1, kDigitQuads.text + 4 * high, 4);
-    std::memcpy(out + 5, kDigitQuads.text + 4 * low, 4);
+// Writes a limb as exactly eight digits, two groups of four from the table.
+inline void writeLimbDigits(Limb limb, char* out) {
+    const Limb high = limb / 10000;
+    const Limb low = limb - high * 10000;
+    std::memcpy(out, kDigitQuads.text + 4 * high, 4);
+    std::memcpy(out + 4, kDigitQuads.text + 4 * low, 4);
 }
 
-// Reads nine digit bytes into a limb; false when any is not a digit.
-bool readNineDigits(const char* p, Limb& limb) {
-    const unsigned first = static_cast<unsigned char>(p[0]) - unsigned{'0'};
+// Reads eight digit bytes into a limb; false when any is not a digit.
+bool readLimbDigits(const char* p, Limb& limb) {
     std::uint64_t eight;
-    std::memcpy(&eight, p + 1, 8);
-    limb = static_cast<Limb>(first * 100000000u + eightDigitsValue(eight));
-    return first <= 9 && isEightDigits(eight);
+    std::memcpy(&eight, p, 8);
+    limb = eightDigitsValue(eight);
+    return isEightDigits(eight);
 }
 
 // The limbs of n decimal digits (leading zeros allowed) into limbs, replacing what it held;
@@ -525,7 +522,7 @@ bool limbsOfDigits(const char* p, std::size_t n, Limbs& limbs) {
     while (end >= kLimbDigits) {
         end -= kLimbDigits;
         Limb limb;
-        ok &= readNineDigits(p + end, limb);
+        ok &= readLimbDigits(p + end, limb);
         limbs[k++] = limb;
     }
     if (end > 0) {
@@ -572,11 +569,11 @@ std::size_t digitCount(const Limbs& limbs) {
 void writeDigits(const Limbs& limbs, char* out) {
     const std::size_t top = decimalLength(limbs.back());
     char first[kLimbDigits];
-    writeNineDigits(limbs.back(), first);
+    writeLimbDigits(limbs.back(), first);
     std::memcpy(out, first + kLimbDigits - top, top);
     out += top;
     for (std::size_t i = limbs.size() - 1; i-- > 0;) {
-        writeNineDigits(limbs[i], out);
+        writeLimbDigits(limbs[i], out);
         out += kLimbDigits;
     }
 }
@@ -1203,11 +1200,13 @@ std::uint64_t readEighteenDigits(const char* p) {
     return (top * 100000000 + eightDigitsValue(a)) * 100000000 + eightDigitsValue(b);
 }
 
-// Writes v < 10^18 as exactly 18 digits.
+// Writes v < 10^18 as exactly 18 digits: two, then two limbs of eight.
 void writeEighteenDigits(std::uint64_t v, char* out) {
-    const std::uint64_t high = v / kBase;
-    writeNineDigits(static_cast<Limb>(high), out);
-    writeNineDigits(static_cast<Limb>(v - high * kBase), out + kLimbDigits);
+    const std::uint64_t low = v % kBase;
+    v /= kBase;
+    std::memcpy(out, kDigitPairs + 2 * (v / kBase), 2);
+    writeLimbDigits(static_cast<Limb>(v % kBase), out + 2);
+    writeLimbDigits(static_cast<Limb>(low), out + 2 + kLimbDigits);
 }
 
 } // namespace
@@ -1271,14 +1270,14 @@ NodeRef multiplyAtomByShort(const NodeRef& atom, std::int64_t factor) {
                                        : static_cast<std::uint64_t>(factor);
     if (d == 0 || isZero(x.magnitude))
         return NodeRef(newAtomNode("0", 1));
-    if (d > kBase)
+    if (d > (std::uint64_t{1} << 32))
         return makeIntegerAtom(multiplyIntegers(x, integerFromInt64(factor)));
-    // One pass from the lowest limb: each new limb is written as nine digits from the end of
-    // the buffer as soon as it is known. The carry stays below d <= 10^9, so it adds at most
-    // one limb on top.
+    // One pass from the lowest limb: each new limb is written as eight digits from the end of
+    // the buffer as soon as it is known. The carry stays below d <= 2^32, so it adds at most
+    // two limbs on top.
     Limbs& limbs = x.magnitude.limbs;
     const std::size_t n = limbs.size();
-    const std::size_t room = kLimbDigits * (n + 1) + 1;
+    const std::size_t room = kLimbDigits * (n + 2) + 1;
     char* const buffer = scratchBuffer(room);
     char* const end = buffer + room;
     char* out = end;
@@ -1294,12 +1293,13 @@ NodeRef multiplyAtomByShort(const NodeRef& atom, std::int64_t factor) {
         const auto limb = static_cast<Limb>(cur - carry * kBase);
         limbs[i] = limb;
         out -= kLimbDigits;
-        writeNineDigits(limb, out);
+        writeLimbDigits(limb, out);
     }
-    if (carry != 0) {
-        limbs.push_back(static_cast<Limb>(carry));
+    for (; carry != 0; carry /= kBase) {
+        const auto limb = static_cast<Limb>(carry % kBase);
+        limbs.push_back(limb);
         out -= kLimbDigits;
-        writeNineDigits(static_cast<Limb>(carry), out);
+        writeLimbDigits(limb, out);
     }
     out += kLimbDigits - decimalLength(limbs.back()); // the top limb without its leading zeros
     x.negative = x.negative != (factor < 0);

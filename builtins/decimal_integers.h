@@ -4,7 +4,7 @@
 // An integer value is an atom of decimal digits: "0", "42", and "042" for -42 (a leading "0"
 // marks a negative number). Texts beginning "00" are the second form, the `o` texts. Programs
 // may also build bit lists (J b rest) from the combinator J; every such value is read through
-// its `BitString`. Inside an operation the digits are worked on as machine-word limbs of nine
+// its `BitString`. Inside an operation the digits are worked on as machine-word limbs of eight
 // decimal digits; results always come back as canonical texts.
 #pragma once
 
@@ -21,10 +21,11 @@ namespace rill {
 
 // --- Limbs ----------------------------------------------------------------------------------
 
-// One limb holds nine decimal digits: a digit in base 10^9.
+// One limb holds eight decimal digits: a digit in base 10^8. Eight digits are one 64-bit
+// word of text, so reading and writing a limb takes no division beyond splitting it in two.
 using Limb = std::uint32_t;
-inline constexpr Limb kLimbBase = 1000000000;
-inline constexpr std::size_t kLimbDigits = 9;
+inline constexpr Limb kLimbBase = 100000000;
+inline constexpr std::size_t kLimbDigits = 8;
 
 // Below this many limbs in the smaller operand a product is computed the schoolbook way;
 // above it the operands are split in halves (three half-size products instead of four).

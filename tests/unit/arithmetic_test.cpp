@@ -70,7 +70,7 @@ namespace {
 // Texts around the word and limb boundaries with runs of nines and zeros, so that sums,
 // differences and products carry or borrow across them and change length.
 std::string boundaryOperand(std::mt19937_64& rng) {
-    static const std::size_t lengths[] = {1, 2, 9, 10, 17, 18, 19, 20, 27, 28, 40};
+    static const std::size_t lengths[] = {1, 2, 8, 9, 10, 16, 17, 18, 19, 20, 24, 25, 27, 28, 40};
     const std::size_t n = rng() % 4 == 0 ? 1 + rng() % 60 : lengths[rng() % std::size(lengths)];
     std::string t(n, '9');
     switch (rng() % 4) {
