@@ -653,6 +653,31 @@ TEST(IntegerAtoms, MultiplyingByAShortFactorAgreesWithTheReference) {
     EXPECT_TRUE(multiplyAtomByShort(makeAtom("[7]"), 3).empty());
 }
 
+TEST(IntegerAtoms, ProductsNextToAPowerOfTenHaveTheRightLength) {
+    // x near 10^k / f, so that x f falls just below, on or just above 10^k: whether the top
+    // gains a digit is only decided by the carry from the lowest limbs
+    for (std::uint64_t f : {3u, 7u, 9u, 11u, 99u, 12345u, 99999999u, 100000000u, 4294967295u}) {
+        for (std::size_t k = 12; k <= 60; k += 7) {
+            std::string power = "1" + std::string(k, '0');
+            // the quotient of 10^k by f, digit by digit
+            std::string q;
+            std::uint64_t rest = 0;
+            for (char c : power) {
+                const unsigned __int128 cur = static_cast<unsigned __int128>(rest) * 10 + (c - '0');
+                q.push_back(static_cast<char>('0' + static_cast<int>(cur / f)));
+                rest = static_cast<std::uint64_t>(cur % f);
+            }
+            q.erase(0, q.find_first_not_of('0'));
+            for (int delta = -2; delta <= 2; ++delta) {
+                std::string x = delta < 0 ? naiveSubtract(q, std::to_string(-delta))
+                                          : naiveAdd(q, std::to_string(delta));
+                const NodeRef r = multiplyAtomByShort(makeAtom(x), static_cast<std::int64_t>(f));
+                EXPECT_EQ(atomText(r), naiveMultiply(x, f)) << x << " " << f;
+            }
+        }
+    }
+}
+
 TEST(IntegerAtoms, KeptLimbsReadAsTheTextsTheyStandFor) {
     // A running product and sum whose every result is read back while some are still held
     // elsewhere: reading an atom held by others copies its limbs, reading one about to go
