@@ -15,10 +15,17 @@ namespace {
 // One frame of the continuation, holding one reference on its node. The plain machine's
 // continuation (B (B (.. (B I x1) ..) xn-1) xn) is the stack x1 .. xn, xn on top.
 // - an argument frame stands for x = (T y), with node y: the value will be applied to y;
-// - a plug frame stands for x itself: the value will be x's argument.
+// - a plug frame stands for x itself: the value will be x's argument;
+// - a let frame, with the held frames below it, stands for x = (\ w b), b the body of a let
+//   at the top of a definition's body instantiated from the held values: its node is the
+//   definition, and it says at which level of lets it waits and how many values it holds.
+enum class FrameKind : std::uint8_t { plug, argument, let, held };
 struct Frame {
     Node* node;
-    bool argument;
+    FrameKind kind;
+    std::uint8_t depth; // let frames: the level of the let
+    std::uint8_t held;  // let frames: how many held frames lie below
+    bool argument() const { return kind == FrameKind::argument; }
 };
 
 // The frames of every run of the machine, each run above the floor it found (a built-in may
@@ -31,12 +38,13 @@ WorkStack<Frame>& frameStack() {
 // True when x is (T' y), T' an atom whose first byte is "T": the plain machine takes such a
 // plug frame for an argument frame too.
 bool looksLikeArgumentFrame(const Frame& f) {
-    return f.argument || (!isAtomNode(f.node) && firstByteOf(functionOf(f.node)) == 'T');
+    return f.argument() || (f.kind == FrameKind::plug && !isAtomNode(f.node) &&
+                            firstByteOf(functionOf(f.node)) == 'T');
 }
 
 // The y of an argument frame.
 Node* frameArgument(const Frame& f) {
-    return f.argument ? f.node : argumentOf(f.node);
+    return f.argument() ? f.node : argumentOf(f.node);
 }
 
 // (p x) from two references, handed over.
@@ -86,7 +94,9 @@ public:
     }
 
 private:
-    void push(Node* node, bool argument) { frames_.push({node, argument}); }
+    void push(Node* node, bool argument) {
+        frames_.push({node, argument ? FrameKind::argument : FrameKind::plug, 0, 0});
+    }
 
     void dropFrames() {
         while (!frames_.empty(floor_))
@@ -111,7 +121,11 @@ private:
     void plugValue() {
         const Frame f = frames_.pop();
         Node* v = focus_;
-        if (f.argument) {
+        if (f.kind == FrameKind::let) {
+            resume(f, v);
+            return;
+        }
+        if (f.argument()) {
             if (isSwappingT()) {
                 focus_ = applied(v, f.node);
             } else {
@@ -175,6 +189,38 @@ private:
         focus_ = body.detach();
     }
 
+    // The body of a definition instantiated from args, as the focus; a let at its top whose
+    // value is still to be worked out leaves that value as the focus above a let frame.
+    void focusOnDefinition(Node* definition, Node* const* args, int count) {
+        NodeRef focus = instantiateDefinition(definition, args, count, unwound_, hold_);
+        if (hold_.depth >= 0)
+            pushLet(definition);
+        focusOnInstance(std::move(focus));
+    }
+
+    // The frames of hold_: its held values, then the let frame on the definition.
+    void pushLet(Node* definition) {
+        for (int i = 0; i < hold_.count; ++i)
+            frames_.push({hold_.held[i], FrameKind::held, 0, 0});
+        retainNode(definition);
+        frames_.push({definition, FrameKind::let, static_cast<std::uint8_t>(hold_.depth),
+                      static_cast<std::uint8_t>(hold_.count)});
+    }
+
+    // ((\ w b) v) => b with v put in for w, for the let frame f just taken off and the value
+    // v, whose reference is handed over.
+    void resume(const Frame& f, Node* v) {
+        Node* held[LetHold::kMost];
+        for (int i = f.held - 1; i >= 0; --i)
+            held[i] = frames_.pop().node;
+        Node* definition = f.node;
+        NodeRef focus = resumeLet(definition, f.depth, held, f.held, v, unwound_, hold_);
+        if (hold_.depth >= 0)
+            pushLet(definition);
+        focusOnInstance(std::move(focus));
+        releaseNode(definition);
+    }
+
     // A normal value v under r argument frames y1 .. yr (y1 on top), r its arity. The plain
     // machine builds (v y1), (v y1 y2), ... one step at a time and contracts (v y1 .. yr)
     // once it is saturated: a lazy head at once, a strict one when every yi is normal (else
@@ -191,7 +237,7 @@ private:
         if (r < 1 || r > kMostArguments || size - floor_ < static_cast<std::size_t>(r))
             return false;
         for (int i = 0; i < r; ++i)
-            if (!frames_.at(size - 1 - static_cast<std::size_t>(i)).argument)
+            if (!frames_.at(size - 1 - static_cast<std::size_t>(i)).argument())
                 return false;
         Node* h = v;
         int own = 0;
@@ -226,10 +272,12 @@ private:
                 return false;
             args[own + i] = y;
         }
-        NodeRef body = instantiateTemplateUnwound(name.entry->second.get(), args, count, unwound_);
+        // The frames' references move to the array, which the instantiation borrows.
         for (int i = 0; i < r; ++i)
-            releaseNode(frames_.pop().node);
-        focusOnInstance(std::move(body));
+            frames_.pop();
+        focusOnDefinition(name.entry->second.get(), args, count);
+        for (int i = own; i < count; ++i)
+            releaseNode(args[i]);
         releaseNode(v);
         return true;
     }
@@ -272,7 +320,7 @@ private:
             return false;
         Node* args[kMostArguments];
         spineArguments(a, count, args);
-        focusOnInstance(instantiateTemplateUnwound(name.entry->second.get(), args, count, unwound_));
+        focusOnDefinition(name.entry->second.get(), args, count);
         releaseNode(a);
         return true;
     }
@@ -381,7 +429,7 @@ private:
                 for (int i = 0; i < n; ++i) {
                     const Frame f = frames_.pop();
                     Node* y = frameArgument(f);
-                    if (!f.argument) {
+                    if (!f.argument()) {
                         retainNode(y);
                         releaseNode(f.node);
                     }
@@ -401,6 +449,7 @@ private:
 
     WorkStack<Frame>& frames_;
     Unwound unwound_;
+    LetHold hold_;
     std::size_t floor_;
     Node* focus_; // holds one reference while the machine runs
 };

@@ -2,8 +2,10 @@
 
 #include "core/classification.h"
 #include "core/contraction.h"
+#include "core/reducer.h"
 #include "core/work_stack.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -34,6 +36,12 @@ struct Template {
     int parameters = 0;
     int spine = 0; // the applications on the body's spine that are rebuilt, at most Unwound::kMost
     std::vector<Instruction> code;
+    // A body that is a let form { w e b with a letter w, split in two: its value e from the
+    // same arguments, and its body b from the arguments and the value as one more argument.
+    // Null for any other body, and below the deepest level that is split.
+    unsigned char letLetter = 0;
+    std::unique_ptr<Template> letValue;
+    std::unique_ptr<Template> letBody;
 };
 
 // Compiles the walk of the substitution over the body: the same nodes are visited in the
@@ -41,6 +49,31 @@ struct Template {
 // Compiles the substitution of the letters in the mask into the body d, letter v taking
 // argument slot[v - 'a'].
 void compileBody(Template* t, Node* d, const int* slot, std::uint32_t mask);
+
+// How many let forms at the top of a definition's body, one inside the other, are split.
+constexpr int kMostLetLevels = 4;
+
+// Splits the let forms at the top of the body d of template t, down to kMostLetLevels deep:
+// the parts are compiled with the slots and mask of their scope.
+void compileLets(Template* t, Node* d, const int* slot, std::uint32_t mask, int depth) {
+    if (depth == kMostLetLevels || !isLetForm(d))
+        return;
+    const unsigned char w = firstByteOf(letBinder(d));
+    if (w < 'a' || w > 'z')
+        return;
+    t->letLetter = w;
+    t->letValue = std::make_unique<Template>();
+    t->letValue->parameters = t->parameters;
+    compileBody(t->letValue.get(), letValue(d), slot, mask);
+    int bodySlot[26];
+    std::copy(slot, slot + 26, bodySlot);
+    bodySlot[w - 'a'] = t->parameters;
+    const std::uint32_t bodyMask = mask | std::uint32_t{1} << (w - 'a');
+    t->letBody = std::make_unique<Template>();
+    t->letBody->parameters = t->parameters + 1;
+    compileBody(t->letBody.get(), argumentOf(d), bodySlot, bodyMask);
+    compileLets(t->letBody.get(), argumentOf(d), bodySlot, bodyMask, depth + 1);
+}
 
 // A definition's template: its parameters peeled, the last parameter of a letter winning.
 std::unique_ptr<Template> compile(Node* definition) {
@@ -54,7 +87,7 @@ std::unique_ptr<Template> compile(Node* definition) {
         d = argumentOf(d);
     }
     // The parameter each letter stands for: the last one of that letter.
-    int slot[26];
+    int slot[26] = {};
     std::uint32_t mask = 0;
     for (int i = t->parameters - 1; i >= 0; --i) {
         const unsigned char v = letters[i];
@@ -65,6 +98,7 @@ std::unique_ptr<Template> compile(Node* definition) {
         slot[v - 'a'] = i;
     }
     compileBody(t.get(), d, slot, mask);
+    compileLets(t.get(), d, slot, mask, 0);
     return t;
 }
 
@@ -351,7 +385,84 @@ NodeRef runUnwound(const Template& t, Node* const* args, Unwound& unwound) {
     return NodeRef::adopt(focus);
 }
 
+// True when any of the n values has the letter v free: putting the let's value in for v at
+// once would then differ from putting it into the instantiated body, where those values
+// stand already.
+bool anyHasFree(Node* const* values, int n, unsigned char v) {
+    const std::uint32_t bit = std::uint32_t{1} << (v - 'a');
+    for (int i = 0; i < n; ++i)
+        if ((freeVariablesOf(values[i]) & bit) != 0)
+            return true;
+    return false;
+}
+
+// Instantiates template t of the let level `depth` from values[0 .. n), of which those from
+// `ownedFrom` on hold a reference that is handed over. A let form at the top whose value
+// comes out normal is contracted here: the value joins the values and the let's body is
+// taken; one whose value is still to be worked out leaves that value as the result, and
+// every value in `hold`.
+NodeRef descend(const Template* t, int depth, Node** values, int n, int ownedFrom,
+                Unwound& unwound, LetHold& hold) {
+    WorkStack<Node*>& results = resultStack();
+    for (;;) {
+        if (t->letValue == nullptr || anyHasFree(values, n, t->letLetter)) {
+            NodeRef r = runUnwound(*t, values, unwound);
+            for (int i = ownedFrom; i < n; ++i)
+                releaseNode(values[i]);
+            hold.depth = -1;
+            return r;
+        }
+        const std::size_t floor = results.size();
+        run(*t->letValue, values, results, false, nullptr);
+        RILL_ASSERT(results.size() == floor + 1);
+        Node* e = results.pop();
+        if (isNormalNode(e)) {
+            // { w e b with e normal => b with e put in for w
+            RILL_ASSERT(n < LetHold::kMost);
+            values[n++] = e;
+            t = t->letBody.get();
+            ++depth;
+            continue;
+        }
+        // { w e b => (B k (\ w b)) e: e is worked out first, the rest waits in `hold`.
+        for (int i = 0; i < n; ++i) {
+            if (i < ownedFrom)
+                retainNode(values[i]);
+            hold.held[i] = values[i];
+        }
+        hold.count = n;
+        hold.depth = depth;
+        unwound.count = 0;
+        return NodeRef::adopt(e);
+    }
+}
+
 } // namespace
+
+NodeRef instantiateDefinition(Node* definition, Node* const* args, int count, Unwound& unwound,
+                              LetHold& hold) {
+    const Template& t = templateOf(definition);
+    RILL_ASSERT(t.parameters == count);
+    if (t.letValue == nullptr) {
+        hold.depth = -1;
+        return runUnwound(t, args, unwound);
+    }
+    Node* values[LetHold::kMost];
+    std::copy(args, args + count, values);
+    return descend(&t, 0, values, count, count, unwound, hold);
+}
+
+NodeRef resumeLet(Node* definition, int depth, Node* const* held, int count, Node* value,
+                  Unwound& unwound, LetHold& hold) {
+    const Template* t = &templateOf(definition);
+    for (int i = 0; i < depth; ++i)
+        t = t->letBody.get();
+    RILL_ASSERT(t->letBody != nullptr && t->parameters == count && count < LetHold::kMost);
+    Node* values[LetHold::kMost];
+    std::copy(held, held + count, values);
+    values[count] = value;
+    return descend(t->letBody.get(), depth + 1, values, count + 1, 0, unwound, hold);
+}
 
 NodeRef instantiateTemplate(Node* definition, Node* const* args, int count) {
     const Template& t = templateOf(definition);

@@ -20,6 +20,30 @@ struct Unwound;
 NodeRef instantiateTemplateUnwound(Node* definition, Node* const* args, int count,
                                    Unwound& unwound);
 
+// What waits while the value of a let at the top of a definition's body is worked out: the
+// values the rest of the body is instantiated from (the arguments, then the values of the
+// lets above), each a reference held for the machine. depth is -1 when nothing waits.
+struct LetHold {
+    static constexpr int kMost = 16; // 12 parameters and 4 levels of lets
+    int depth = -1;
+    int count = 0;
+    Node* held[kMost];
+};
+
+// A definition instantiated as the machine would go on with it. Like
+// instantiateTemplateUnwound, except that a let form { w e b at the top of the body is
+// contracted at once: when the instantiated value e is normal, b is instantiated with e put
+// in for w (and so on for a let inside); otherwise e is returned as the focus, and `hold`
+// says what the machine keeps in place of the frame (B k (\ w b)) until e's value comes.
+NodeRef instantiateDefinition(Node* definition, Node* const* args, int count, Unwound& unwound,
+                              LetHold& hold);
+
+// The value of the let at level `depth` of the definition has come: the held values (handed
+// over, `count` of them) and the value (handed over) give the rest of the body, as
+// ((\ w b) value) would contract to; a let inside may wait again, in `hold`.
+NodeRef resumeLet(Node* definition, int depth, Node* const* held, int count, Node* value,
+                  Unwound& unwound, LetHold& hold);
+
 } // namespace rill
 
 namespace rill {

@@ -92,6 +92,19 @@ TEST(FastMachine, MarkersDropTheContinuation) {
     expectSameRuns("K(load([qq(1,2)]))");
 }
 
+TEST(FastMachine, ContractsLetsAtTheTopOfADefinitionAsThePlainMachineDoes) {
+    // Five levels, one more than are split, each value to be worked out.
+    expectSameRuns("K(fa(3,4)),fa\\a\\b\\c{a+b}d{c*a}e{d-b}g{e+1}h{g*2}(h<40)(h)(fa(a-1,b))");
+    // A value that is normal already, and a binder that hides a parameter.
+    expectSameRuns("K(fa(3,4)+ga(5,6)),fa\\a\\b\\c{a}(c+b),ga\\a\\b\\a{a+b}a*b");
+    // A marker in a let's value ends the run with the let still waiting.
+    expectSameRuns("K(fa(1)),fa\\a\\c{cx}(c+a),cx\\cx+1");
+    // A let's value that loads definitions while the rest of the body waits.
+    expectSameRuns("K(ga(1)),ga\\a\\c{load([0,ga\\a\\a*100])}d{a+1}(d>5)(d)(ga(d))");
+    // Lets inside lambdas and inside let values are not split, and still agree.
+    expectSameRuns("K(fa(2)),fa\\a\\(u\\c{a+u}c*c)(a{a+1}a{a*a}a)");
+}
+
 TEST(FastMachine, ALongChainOfPendingWorkCostsNoMachineStack) {
     expectSameRuns("K(count 50000),count\\n\\(n<1)(0)(1+count(n-1))");
 }
