@@ -237,11 +237,12 @@ bool isSwapDefinition(const Node* d) {
 } // namespace
 
 NameLookup resolveName(const Node* h, std::string_view s) {
+    // A slot holds a reference on its atom, so the address cannot be reused by another atom
+    // while the slot names it, and an atom's text never changes: the address and the stamp
+    // are the whole check.
     struct Slot {
-        const Node* atom = nullptr;
+        Node* atom = nullptr;
         std::uint64_t generation = 0;
-        std::uint32_t length = 0;
-        char text[20];
         NameLookup answer{};
     };
     constexpr std::size_t kSlots = 2048;
@@ -249,27 +250,18 @@ NameLookup resolveName(const Node* h, std::string_view s) {
     const std::uint64_t generation = currentGeneration();
     const auto address = reinterpret_cast<std::uintptr_t>(h);
     Slot& slot = slots[(address >> 4 ^ address >> 15) & (kSlots - 1)];
-    if (slot.atom == h && slot.generation == generation) {
-        // The same text: byte for byte, and the atom's text ends where the slot's does. The
-        // comparison stops at the first difference, so it never reads past a shorter text.
-        const char* t = s.data() != nullptr ? s.data() : atomBytes(h);
-        std::uint32_t i = 0;
-        while (i < slot.length && t[i] == slot.text[i])
-            ++i;
-        if (i == slot.length && (s.data() != nullptr ? s.size() == i : t[i] == '\0'))
-            return slot.answer;
-    }
+    if (slot.atom == h && slot.generation == generation)
+        return slot.answer;
     if (s.data() == nullptr)
         s = std::string_view(atomBytes(h), measureText(h));
     const NameLookup answer = lookUpName(s);
-    if (s.size() <= sizeof slot.text) {
-        slot.atom = h;
-        slot.generation = generation;
-        slot.length = static_cast<std::uint32_t>(s.size());
-        if (!s.empty())
-            std::memcpy(slot.text, s.data(), s.size());
-        slot.answer = answer;
-    }
+    Node* atom = const_cast<Node*>(h);
+    retainNode(atom);
+    if (slot.atom != nullptr)
+        releaseNode(slot.atom);
+    slot.atom = atom;
+    slot.generation = generation;
+    slot.answer = answer;
     return answer;
 }
 

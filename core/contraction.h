@@ -72,9 +72,10 @@ inline Node* letValue(const Node* n) {
 }
 
 // What the head atom h with text s names, through a cache kept by atom: the same name atoms
-// (inside definition bodies) stand at the head of call after call. A cached answer holds the
-// atom's text, so an address reused by another atom is not mistaken for it, and the tables'
-// stamp, so that any change of the table is seen. An empty s (no data) stands for h's text
+// (inside definition bodies) stand at the head of call after call. A cached answer holds a
+// reference on its atom, so that the address is not reused by another atom while it is
+// cached, and the tables' stamp, so that any change of the table is seen. An empty s (no
+// data) stands for h's text
 // measured to its NUL, as every name's is, measured only when the cache does not answer.
 struct NameLookup;
 NameLookup resolveName(const Node* h, std::string_view s);
