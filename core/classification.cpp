@@ -31,6 +31,8 @@ int countLeadingLambdas(const Node* d) {
     return k;
 }
 
+void classifyName(Node* n, std::string_view text, unsigned char first);
+
 void classifyAtom(Node* n) {
     const char* s = atomBytes(n);
     const auto first = static_cast<unsigned char>(s[0]);
@@ -46,7 +48,31 @@ void classifyAtom(Node* n) {
         setArity(n, 1); // the span keeps the text length
         return;
     }
-    const std::string_view text(s, measureText(n));
+    if (first != 0 && s[1] == '\0' && first != ' ' && first != '(') {
+        // A one-byte name, most often a combinator the machine has just made: its facts
+        // depend on the byte and the table alone, so they are kept by byte until the table
+        // changes.
+        struct Facts {
+            std::uint64_t generation = ~std::uint64_t{0};
+            std::uint64_t bits = 0; // the classified header's kind tag and span
+        };
+        static Facts known[256];
+        constexpr std::uint64_t kFactMask = kTagMask | kSpanMask;
+        Facts& f = known[first];
+        if (f.generation == currentGeneration()) {
+            n->header = (n->header & ~kFactMask) | f.bits;
+            return;
+        }
+        classifyName(n, std::string_view(s, 1), first);
+        f.bits = n->header & kFactMask;
+        f.generation = currentGeneration();
+        return;
+    }
+    classifyName(n, std::string_view(s, measureText(n)), first);
+}
+
+// Classifies the atom n whose text is not a marker, a string or a number.
+void classifyName(Node* n, std::string_view text, unsigned char first) {
     if (isDefinitionKey(text)) {
         if (const NameLookup name = lookUpName(text); name.entry != nullptr) {
             writeFacts(n, countLeadingLambdas(name.entry->second.get()), false, 0);

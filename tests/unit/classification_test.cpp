@@ -178,3 +178,21 @@ TEST(ClassificationDeathTest, SettersRefuseValuesOutOfRange) {
     EXPECT_DEATH(setArity(a.get(), -53), "ASSERTION FAILED:");
     EXPECT_DEATH(setSpan(a.get(), 1u << 26), "ASSERTION FAILED:");
 }
+
+TEST_F(Classification, AOneByteNameIsClassifiedByTheTableOfTheMoment) {
+    // Atoms made before a change of the table and classified after it see the new table;
+    // those classified before keep what they were given.
+    NodeRef early = atom("K");
+    EXPECT_EQ(arity(early), 2);
+    NodeRef late = atom("K");
+    definitionTable().insert_or_assign("K", lambda("a", atom("a")));
+    EXPECT_EQ(arity(late), 1);
+    EXPECT_EQ(arity(early), 2);
+    definitionTable().erase("K");
+    EXPECT_EQ(arity(atom("K")), 0); // undefined now: saturated
+    EXPECT_EQ(arity(atom("x")), kUnboundedArity);
+    EXPECT_EQ(freeVariables(atom("x")), 1u << ('x' - 'a'));
+    definitionTable().insert_or_assign("x", lambda("a", lambda("b", lambda("c", atom("a")))));
+    EXPECT_EQ(arity(atom("x")), 3);
+    EXPECT_EQ(freeVariables(atom("x")), 0u);
+}
