@@ -34,6 +34,7 @@ all_workloads=(
     primes:hugs
     squares:hugs
     lines:hugs
+    lines_lazy:hugs
     fact2000:python
     fact20000:python
     pow3:python
@@ -126,7 +127,7 @@ big_program=$data_dir/bigprog.rill
 big_expected=$data_dir/bigprog.expected
 for w in "${selected[@]}"; do
     case ${w%%:*} in
-        lines) [[ -s $lines_file ]] || "$python" "$tools" lines "$lines_file" ;;
+        lines | lines_lazy) [[ -s $lines_file ]] || "$python" "$tools" lines "$lines_file" ;;
         bigprog)
             [[ -s $big_program && -s $big_expected ]] ||
                 "$python" "$tools" program "$big_program" "$big_expected"
@@ -145,7 +146,7 @@ failed=0
 # Sets the array rill_cmd to the rill command line of a workload.
 set_rill_command() { # workload
     case $1 in
-        lines) rill_cmd=("$rill" "$workloads_dir/lines.rill" "$lines_file") ;;
+        lines | lines_lazy) rill_cmd=("$rill" "$workloads_dir/lines.rill" "$lines_file") ;;
         bigprog) rill_cmd=("$rill" "$big_program") ;;
         *) rill_cmd=("$rill" "$workloads_dir/$1.rill") ;;
     esac
@@ -156,7 +157,7 @@ set_peer_command() { # workload peer
     case $2 in
         hugs)
             peer_cmd=(runhugs "$workloads_dir/$1.hs")
-            if [[ $1 == lines ]]; then peer_cmd+=("$lines_file"); fi
+            if [[ $1 == lines || $1 == lines_lazy ]]; then peer_cmd+=("$lines_file"); fi
             ;;
         python) peer_cmd=("$python" "$workloads_dir/$1.py") ;;
     esac
