@@ -8,6 +8,8 @@
 #include "core/reducer.h"
 #include "core/work_stack.h"
 
+#include <algorithm>
+
 namespace rill {
 
 namespace {
@@ -81,9 +83,7 @@ public:
             }
             const int n = arityOf(a);
             if (n < 0) {
-                if (Node* d = normalConstantOf(functionOf(a)); d != nullptr && isSwappingT())
-                    focusOnConstantValue(d);
-                else
+                if (!focusOnConstantCall(a))
                     focusOnFunction(); // k (p a) => (B k (T a)) p
             }
             else if (n == 0)
@@ -154,15 +154,41 @@ private:
         focus_ = p;
     }
 
-    // k (c a) with c a constant whose value d is known and normal. The plain machine takes
-    // three steps: k (c a) => (B k (T a)) c => (B k (T a)) d => k (d a). Here they are one.
-    void focusOnConstantValue(Node* d) {
-        Node* a = focus_;
-        Node* x = argumentOf(a);
+    // k (c x1 .. xn) with c a constant whose value d is known and normal, and not data. The
+    // plain machine takes the spine apart, pushing the argument frames xn .. x2, turns
+    // (c x1) into (d x1) in three steps: k (c x1) => (B k (T x1)) c => (B k (T x1)) d =>
+    // k (d x1), and builds the spine again along the frames. Here (d x1 .. xb) is built at
+    // once, b the arity of d (at least 1), over the frames of the arguments beyond it, as
+    // the plain machine has it once (d x1 .. xb) is built. False when this does not apply.
+    bool focusOnConstantCall(Node* a) {
+        Node* c = a;
+        int count = 0;
+        while (!isAtomNode(c)) {
+            if (count == kMostArguments)
+                return false;
+            c = functionOf(c);
+            ++count;
+        }
+        Node* d = normalConstantOf(c);
+        if (d == nullptr || isDataNode(d) || !isSwappingT())
+            return false;
+        Node* args[kMostArguments];
+        spineArguments(a, count, args);
+        const int ad = arityOf(d);
+        const int b = ad == kUnboundedArity || ad >= count ? count : ad < 1 ? 1 : ad;
+        for (int i = count - 1; i >= b; --i) {
+            retainNode(args[i]);
+            push(args[i], true);
+        }
         retainNode(d);
-        retainNode(x);
-        focus_ = applied(d, x);
+        Node* f = d;
+        for (int i = 0; i < b; ++i) {
+            retainNode(args[i]);
+            f = applied(f, args[i]);
+        }
         releaseNode(a);
+        focus_ = f;
+        return true;
     }
 
     // k (p a) => (B k p) a: the argument is evaluated under a frame that applies p to it.
@@ -192,10 +218,86 @@ private:
     // The body of a definition instantiated from args, as the focus; a let at its top whose
     // value is still to be worked out leaves that value as the focus above a let frame.
     void focusOnDefinition(Node* definition, Node* const* args, int count) {
-        NodeRef focus = instantiateDefinition(definition, args, count, unwound_, hold_);
-        if (hold_.depth >= 0)
-            pushLet(definition);
-        focusOnInstance(std::move(focus));
+        settle(definition,
+               instantiateDefinition(definition, args, count, unwound_, hold_, &parts_));
+    }
+
+    // Takes the outcome of an instantiation of the definition: the frames it asks for, and
+    // its focus. A body that starts with a saturated call the machine would contract at
+    // once, of a definition with parameters, is not built: that call is instantiated in
+    // turn, from the parts, and so on.
+    void settle(Node* definition, NodeRef focus) {
+        for (;;) {
+            if (hold_.depth >= 0)
+                pushLet(definition);
+            for (int i = 0; i < unwound_.count; ++i)
+                push(unwound_.arguments[i], true);
+            unwound_.count = 0;
+            if (parts_.count == 0) {
+                focus_ = focus.detach();
+                return;
+            }
+            Node* next = calledDefinition();
+            if (next == nullptr) {
+                focus_ = buildSpine(parts_).detach();
+                return;
+            }
+            // k (h x1 .. xn) => k body: the parts' references are given back once the next
+            // instantiation has taken what it needs.
+            Node* head = parts_.head;
+            Node* args[kMostArguments];
+            int own = 0;
+            for (Node* p = head; !isAtomNode(p); p = functionOf(p))
+                ++own;
+            spineArguments(head, own, args);
+            const int count = own + parts_.count;
+            std::copy(parts_.arguments, parts_.arguments + parts_.count, args + own);
+            parts_.count = 0;
+            focus = instantiateDefinition(next, args, count, unwound_, hold_, &parts_);
+            for (int i = own; i < count; ++i)
+                releaseNode(args[i]);
+            releaseNode(head);
+            definition = next;
+        }
+    }
+
+    // The definition with parameters that the saturated call (h x1 .. xn) left in parts_
+    // would be contracted by at once, as contractCall would: a lazy head, or a strict one
+    // with nothing pending. Null when that call is to be built and taken the general way.
+    Node* calledDefinition() {
+        Node* h = parts_.head;
+        Node* a = h;
+        int count = parts_.count;
+        while (!isAtomNode(a)) {
+            if (kindTagOf(a) == kDataTag)
+                return nullptr;
+            a = functionOf(a);
+            ++count;
+        }
+        if (count > kMostArguments)
+            return nullptr;
+        const char* text = atomBytes(a);
+        const auto first = static_cast<unsigned char>(text[0]);
+        NameLookup name{nullptr, nullptr};
+        if (first >= 'A' && first <= 'Z' && text[1] == '\0') {
+            name = letterName(first);
+        } else if (first >= 'a' && first <= 'z') {
+            name = resolveName(a, {});
+            if (name.builtin != nullptr)
+                return nullptr;
+        } else {
+            return nullptr;
+        }
+        if (name.entry == nullptr || !isLambdaForm(name.entry->second.get()))
+            return nullptr;
+        if (!kLazyHeads.lazy[first]) {
+            if (isPendingNode(h))
+                return nullptr;
+            for (int i = 0; i < parts_.count; ++i)
+                if (!isNormalNode(parts_.arguments[i]))
+                    return nullptr;
+        }
+        return name.entry->second.get();
     }
 
     // The frames of hold_: its held values, then the let frame on the definition.
@@ -214,10 +316,7 @@ private:
         for (int i = f.held - 1; i >= 0; --i)
             held[i] = frames_.pop().node;
         Node* definition = f.node;
-        NodeRef focus = resumeLet(definition, f.depth, held, f.held, v, unwound_, hold_);
-        if (hold_.depth >= 0)
-            pushLet(definition);
-        focusOnInstance(std::move(focus));
+        settle(definition, resumeLet(definition, f.depth, held, f.held, v, unwound_, hold_, &parts_));
         releaseNode(definition);
     }
 
@@ -450,6 +549,7 @@ private:
     WorkStack<Frame>& frames_;
     Unwound unwound_;
     LetHold hold_;
+    SpineParts parts_;
     std::size_t floor_;
     Node* focus_; // holds one reference while the machine runs
 };

@@ -348,9 +348,14 @@ WorkStack<Node*>& resultStack() {
     return results;
 }
 
-// Runs a template, leaving its spine's applications of negative arity unbuilt.
-NodeRef runUnwound(const Template& t, Node* const* args, Unwound& unwound) {
+// Runs a template, leaving its spine's applications of negative arity unbuilt. With `parts`,
+// a saturated application (h x1 .. xa0) that the spine would start with is left unbuilt
+// too, in `parts`, and the result is null.
+NodeRef runUnwound(const Template& t, Node* const* args, Unwound& unwound,
+                   SpineParts* parts = nullptr) {
     unwound.count = 0;
+    if (parts != nullptr)
+        parts->count = 0;
     WorkStack<Node*>& results = resultStack();
     if (t.spine == 0) {
         const std::size_t floor = results.size();
@@ -369,13 +374,26 @@ NodeRef runUnwound(const Template& t, Node* const* args, Unwound& unwound) {
     // j = a0; N1 is always built, since the machine looks at its head as a whole.
     Node* h = results.at(floor);
     int built = m;
+    bool saturated = false;
     if (!isDataNode(h)) {
         const int a0 = arityOf(h);
-        if (a0 != kUnboundedArity && a0 < m)
+        if (a0 != kUnboundedArity && a0 <= m) {
             built = a0 < 1 ? 1 : a0;
+            saturated = a0 >= 1;
+        }
     }
     for (int k = m; k > built; --k)
         unwound.arguments[unwound.count++] = results.at(floor + static_cast<std::size_t>(k));
+    if (parts != nullptr && saturated) {
+        parts->head = h;
+        parts->count = built;
+        for (int k = 1; k <= built; ++k) {
+            parts->arguments[k - 1] = results.at(floor + static_cast<std::size_t>(k));
+            parts->nodes[k - 1] = spineNodes[k - 1];
+        }
+        results.resize(floor);
+        return NodeRef();
+    }
     Node* focus = h;
     for (int k = 1; k <= built; ++k)
         focus = rebuilt(spineNodes[k - 1], focus, results.at(floor + static_cast<std::size_t>(k)));
@@ -402,11 +420,11 @@ bool anyHasFree(Node* const* values, int n, unsigned char v) {
 // taken; one whose value is still to be worked out leaves that value as the result, and
 // every value in `hold`.
 NodeRef descend(const Template* t, int depth, Node** values, int n, int ownedFrom,
-                Unwound& unwound, LetHold& hold) {
+                Unwound& unwound, LetHold& hold, SpineParts* parts) {
     WorkStack<Node*>& results = resultStack();
     for (;;) {
         if (t->letValue == nullptr || anyHasFree(values, n, t->letLetter)) {
-            NodeRef r = runUnwound(*t, values, unwound);
+            NodeRef r = runUnwound(*t, values, unwound, parts);
             for (int i = ownedFrom; i < n; ++i)
                 releaseNode(values[i]);
             hold.depth = -1;
@@ -433,6 +451,8 @@ NodeRef descend(const Template* t, int depth, Node** values, int n, int ownedFro
         hold.count = n;
         hold.depth = depth;
         unwound.count = 0;
+        if (parts != nullptr)
+            parts->count = 0;
         return NodeRef::adopt(e);
     }
 }
@@ -440,20 +460,28 @@ NodeRef descend(const Template* t, int depth, Node** values, int n, int ownedFro
 } // namespace
 
 NodeRef instantiateDefinition(Node* definition, Node* const* args, int count, Unwound& unwound,
-                              LetHold& hold) {
+                              LetHold& hold, SpineParts* parts) {
     const Template& t = templateOf(definition);
     RILL_ASSERT(t.parameters == count);
     if (t.letValue == nullptr) {
         hold.depth = -1;
-        return runUnwound(t, args, unwound);
+        return runUnwound(t, args, unwound, parts);
     }
     Node* values[LetHold::kMost];
     std::copy(args, args + count, values);
-    return descend(&t, 0, values, count, count, unwound, hold);
+    return descend(&t, 0, values, count, count, unwound, hold, parts);
+}
+
+NodeRef buildSpine(SpineParts& parts) {
+    Node* focus = parts.head;
+    for (int k = 0; k < parts.count; ++k)
+        focus = rebuilt(parts.nodes[k], focus, parts.arguments[k]);
+    parts.count = 0;
+    return NodeRef::adopt(focus);
 }
 
 NodeRef resumeLet(Node* definition, int depth, Node* const* held, int count, Node* value,
-                  Unwound& unwound, LetHold& hold) {
+                  Unwound& unwound, LetHold& hold, SpineParts* parts) {
     const Template* t = &templateOf(definition);
     for (int i = 0; i < depth; ++i)
         t = t->letBody.get();
@@ -461,7 +489,7 @@ NodeRef resumeLet(Node* definition, int depth, Node* const* held, int count, Nod
     Node* values[LetHold::kMost];
     std::copy(held, held + count, values);
     values[count] = value;
-    return descend(t->letBody.get(), depth + 1, values, count + 1, 0, unwound, hold);
+    return descend(t->letBody.get(), depth + 1, values, count + 1, 0, unwound, hold, parts);
 }
 
 NodeRef instantiateTemplate(Node* definition, Node* const* args, int count) {

@@ -30,19 +30,36 @@ struct LetHold {
     Node* held[kMost];
 };
 
+// The first applications (h x1 .. xn) of an instantiated body's spine, left unbuilt for the
+// machine to look at when they form a saturated call: the head and the arguments, each a
+// reference, and the body nodes the applications stand for. count is 0 when nothing was
+// left unbuilt.
+struct SpineParts {
+    int count = 0;
+    Node* head = nullptr;
+    Node* arguments[16];
+    Node* nodes[16];
+};
+
+// Builds the applications left in `parts`, as the instantiation would have built them, and
+// empties it.
+NodeRef buildSpine(SpineParts& parts);
+
 // A definition instantiated as the machine would go on with it. Like
 // instantiateTemplateUnwound, except that a let form { w e b at the top of the body is
 // contracted at once: when the instantiated value e is normal, b is instantiated with e put
 // in for w (and so on for a let inside); otherwise e is returned as the focus, and `hold`
 // says what the machine keeps in place of the frame (B k (\ w b)) until e's value comes.
+// With `parts`, a saturated call that the body's spine starts with is left in `parts` and
+// the result is null.
 NodeRef instantiateDefinition(Node* definition, Node* const* args, int count, Unwound& unwound,
-                              LetHold& hold);
+                              LetHold& hold, SpineParts* parts = nullptr);
 
 // The value of the let at level `depth` of the definition has come: the held values (handed
 // over, `count` of them) and the value (handed over) give the rest of the body, as
 // ((\ w b) value) would contract to; a let inside may wait again, in `hold`.
 NodeRef resumeLet(Node* definition, int depth, Node* const* held, int count, Node* value,
-                  Unwound& unwound, LetHold& hold);
+                  Unwound& unwound, LetHold& hold, SpineParts* parts = nullptr);
 
 } // namespace rill
 

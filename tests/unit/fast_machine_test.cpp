@@ -105,6 +105,25 @@ TEST(FastMachine, ContractsLetsAtTheTopOfADefinitionAsThePlainMachineDoes) {
     expectSameRuns("K(fa(2)),fa\\a\\(u\\c{a+u}c*c)(a{a+1}a{a*a}a)");
 }
 
+TEST(FastMachine, ContractsACallABodyStartsWithWithoutBuildingIt) {
+    // Strict calls with normal arguments, lazy heads, a built-in head, a call with work in
+    // its arguments, and a call applied to more arguments than it takes.
+    expectSameRuns("K(aa(4)),aa\\x\\bb(x),bb\\x\\cc(x,x),cc\\x\\y\\x*y+1");
+    expectSameRuns("K(aa(4)),aa\\x\\K(x+1)(x),bb\\x\\plus x 3");
+    expectSameRuns("K(aa(4)),aa\\x\\bb(x+1),bb\\x\\x*2");
+    expectSameRuns("K(aa(4)),aa\\x\\bb x 7 8,bb\\x\\K x");
+    // A long run of calls, each a call the body starts with, costs no machine stack.
+    expectSameRuns("K(go(30000,0)),go\\n\\a\\(n<1)(a)(step(n,a)),step\\n\\a\\go(n-1,a+1)");
+}
+
+TEST(FastMachine, GoesStraightFromAConstantToItsValueUnderArguments) {
+    expectSameRuns("K(op 3 4 5),op\\addx,addx\\a\\b\\c\\a+b+c");
+    expectSameRuns("K(op 3 4 5),op\\K");
+    expectSameRuns("K(pp 2 + pp (pp 3)),pp\\plus 1");
+    expectSameRuns("K(rank(str 1)),str\\[abc]");
+    expectSameRuns("K(lam 6 7),lam\\(x\\y\\x-y)");
+}
+
 TEST(FastMachine, ALongChainOfPendingWorkCostsNoMachineStack) {
     expectSameRuns("K(count 50000),count\\n\\(n<1)(0)(1+count(n-1))");
 }
