@@ -356,6 +356,13 @@ NodeRef runUnwound(const Template& t, Node* const* args, Unwound& unwound,
     unwound.count = 0;
     if (parts != nullptr)
         parts->count = 0;
+    if (t.code.size() == 1) {
+        // A body that is one argument or one shared term, as for most combinators.
+        const Instruction& i = t.code[0];
+        Node* r = i.op == Op::argument ? args[i.argument] : i.node;
+        retainNode(r);
+        return NodeRef::adopt(r);
+    }
     WorkStack<Node*>& results = resultStack();
     if (t.spine == 0) {
         const std::size_t floor = results.size();
