@@ -144,15 +144,15 @@ NodeRef makeReal(double value) {
 }
 
 NodeRef makeTruth(bool value) {
-    return makeAtom(value ? "K" : "H");
+    return NodeRef(newLetterNode(value ? 'K' : 'H'));
 }
 
 NodeRef makeFailure() {
-    return makeAtom("Z");
+    return NodeRef(newLetterNode('Z'));
 }
 
 NodeRef makeNothing() {
-    return makeAtom("I");
+    return NodeRef(newLetterNode('I'));
 }
 
 NodeRef argumentOfCall(const NodeRef& call, std::size_t k, std::size_t n) {

@@ -299,8 +299,7 @@ Contraction contractBuiltin(const BuiltinEntry& builtin, NodeRef call) {
 }
 
 NodeRef makeLetter(char c) {
-    const char text[2] = {c, '\0'};
-    return NodeRef(newAtomNode(text, 1));
+    return NodeRef(newLetterNode(c));
 }
 
 bool isSwappingTAfterChange() {

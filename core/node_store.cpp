@@ -220,6 +220,16 @@ Node* newAtomNode(const char* bytes, std::size_t n) {
     return node;
 }
 
+Node* newLetterNode(char c) {
+    RILL_ASSERT(!(c >= '0' && c <= '9') && c != '[' && c != '(' && c != ' ' && c != '\0');
+    auto* node = static_cast<Node*>(allocateAtomBlock(sizeof(Node) + 2));
+    char* text = reinterpret_cast<char*>(node + 1);
+    text[0] = c;
+    text[1] = '\0';
+    node->header = kAtomBit;
+    return node;
+}
+
 // --- Making nodes ---------------------------------------------------------------------------
 
 NodeRef makeAtom(const char* text) {

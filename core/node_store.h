@@ -109,6 +109,9 @@ std::size_t measureText(const Node* atom);
 
 // A new atom holding a copy of the n bytes; count 0, unclassified.
 Node* newAtomNode(const char* bytes, std::size_t n);
+// A new one-byte atom holding c, a byte that begins no number, string, block, real or
+// marker (a letter or an operator): the same atom as newAtomNode(&c, 1), made directly.
+Node* newLetterNode(char c);
 namespace detail {
 // A pool of blocks of one size: a free list of given-back blocks, and a chunk of fresh
 // memory cut from the front. Applications and every size class of short atoms have one each;
