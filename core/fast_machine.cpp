@@ -335,6 +335,8 @@ private:
         const std::size_t size = frames_.size();
         if (r < 1 || r > kMostArguments || size - floor_ < static_cast<std::size_t>(r))
             return false;
+        if (isLambdaForm(v))
+            return applyLambda();
         for (int i = 0; i < r; ++i)
             if (!frames_.at(size - 1 - static_cast<std::size_t>(i)).argument())
                 return false;
@@ -377,6 +379,27 @@ private:
         focusOnDefinition(name.entry->second.get(), args, count);
         for (int i = own; i < count; ++i)
             releaseNode(args[i]);
+        releaseNode(v);
+        return true;
+    }
+
+    // The lambda form v = ((\ u) body) under an argument frame y with y normal. The plain
+    // machine builds (v y), which has nothing pending, and contracts it: body with y put in
+    // for u. False when y is not normal (v's frame would be worked out first) or u is not a
+    // letter; nothing has happened then.
+    bool applyLambda() {
+        Node* v = focus_;
+        const Frame& f = frames_.top();
+        if (!f.argument() || !isSwappingT())
+            return false;
+        Node* y = f.node;
+        ensureClassified(y); // as the plain machine does, building (v y)
+        const unsigned char letter = firstByteOf(argumentOf(functionOf(v)));
+        if (letter < 'a' || letter > 'z' || !isNormalNode(y))
+            return false;
+        frames_.pop();
+        focusOnInstance(substituteByTemplate(argumentOf(v), y, letter, unwound_));
+        releaseNode(y);
         releaseNode(v);
         return true;
     }

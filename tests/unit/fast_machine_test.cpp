@@ -116,6 +116,13 @@ TEST(FastMachine, ContractsACallABodyStartsWithWithoutBuildingIt) {
     expectSameRuns("K(go(30000,0)),go\\n\\a\\(n<1)(a)(step(n,a)),step\\n\\a\\go(n-1,a+1)");
 }
 
+TEST(FastMachine, AppliesALambdaValueToANormalArgumentFrame) {
+    expectSameRuns("K((x\\y\\x+y) 3 4)");
+    expectSameRuns("K((x\\x*2) (3+4))");
+    expectSameRuns("K(V 1 2 (x\\y\\y) + (u\\u) 5 (plus 1 2))");
+    expectSameRuns("K((x\\x) (y\\y) 6),T\\a\\b\\a");
+}
+
 TEST(FastMachine, GoesStraightFromAConstantToItsValueUnderArguments) {
     expectSameRuns("K(op 3 4 5),op\\addx,addx\\a\\b\\c\\a+b+c");
     expectSameRuns("K(op 3 4 5),op\\K");
