@@ -142,6 +142,17 @@ private:
             focus_ = applied(v, y);
             return;
         }
+        if (isLambdaForm(x)) {
+            // (B q (\ u body)) v => q ((\ u body) v), which has nothing pending since v is
+            // normal, and is contracted at once: body with v put in for u.
+            const unsigned char letter = firstByteOf(argumentOf(functionOf(x)));
+            if (letter >= 'a' && letter <= 'z') {
+                focusOnInstance(substituteByTemplate(argumentOf(x), v, letter, unwound_));
+                releaseNode(v);
+                releaseNode(x);
+                return;
+            }
+        }
         focus_ = applied(x, v);
     }
 

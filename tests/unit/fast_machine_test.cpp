@@ -121,6 +121,8 @@ TEST(FastMachine, AppliesALambdaValueToANormalArgumentFrame) {
     expectSameRuns("K((x\\x*2) (3+4))");
     expectSameRuns("K(V 1 2 (x\\y\\y) + (u\\u) 5 (plus 1 2))");
     expectSameRuns("K((x\\x) (y\\y) 6),T\\a\\b\\a");
+    // A lambda waiting in a plug frame for its argument's value.
+    expectSameRuns("K((x\\x*x) (sq 3)),sq\\n\\(y\\y+1) (n*n)");
 }
 
 TEST(FastMachine, GoesStraightFromAConstantToItsValueUnderArguments) {
