@@ -102,7 +102,8 @@ def reference_classes(text, builtins):
             elif c == "]":
                 classes[i] = "invalid"
             i += 1
-    return classes
+    # A line end belongs to no token, not even inside a string that spans lines.
+    return ["none" if c == "\n" else k for c, k in zip(text, classes)]
 
 
 # --- The TextMate grammar ---------------------------------------------------------------------
