@@ -2,6 +2,7 @@
 
 #include "core/assertion.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdio>
 #include <string_view>
@@ -44,7 +45,15 @@ CodeText readProgramFile(const std::string& path) {
     }
     const int closed = std::fclose(file);
     RILL_ASSERT(closed == 0);
+    blankScriptLine(text);
     return text;
+}
+
+void blankScriptLine(CodeText& text) {
+    if (!text.starts_with("#!"))
+        return;
+    const std::size_t lineEnd = std::min(text.find('\n'), text.size());
+    text.replace(0, lineEnd, lineEnd, ' ');
 }
 
 CodeText normaliseSpacing(const CodeText& text) {

@@ -19,9 +19,14 @@ inline bool isWhitespace(unsigned char b) {
 // "#%&'*+,-./:;<=>?@\^|".
 bool absorbsSpace(unsigned char b);
 
-// All bytes of the file at path, in order; the file must open, and a failing close is an
-// internal failure.
+// All bytes of the file at path, in order, with a script line blanked (blankScriptLine); the
+// file must open, and a failing close is an internal failure.
 CodeText readProgramFile(const std::string& path);
+
+// A text whose first line begins with "#!" (a script's interpreter line) gets that line's
+// bytes replaced by spaces, its newline kept, so that the line reads as blank and every
+// position in the text stays the position in the file. Any other text is left as it is.
+void blankScriptLine(CodeText& text);
 
 // The text trimmed of leading and trailing whitespace, with every inner whitespace run
 // outside square literals dropped or cut down to one newline or one space.

@@ -112,3 +112,36 @@ TEST(ReadProgramFile, EmptyFileGivesTheEmptyText) {
     EXPECT_EQ(readProgramFile(path), "");
     std::remove(path.c_str());
 }
+
+TEST(BlankScriptLine, TheFirstLineOfAScriptBecomesSpacesWithItsNewlineKept) {
+    CodeText text = "#!/usr/bin/env rill\nK(0),\n#!x";
+    blankScriptLine(text);
+    EXPECT_EQ(text, std::string(19, ' ') + "\nK(0),\n#!x");
+
+    CodeText onlyLine = "#![a(b";
+    blankScriptLine(onlyLine);
+    EXPECT_EQ(onlyLine, "      ");
+
+    CodeText bare = "#!\n";
+    blankScriptLine(bare);
+    EXPECT_EQ(bare, "  \n");
+}
+TEST(BlankScriptLine, OtherTextsAreLeftAsTheyAre) {
+    for (const CodeText& original :
+         {CodeText(""), CodeText("#"), CodeText(" #!x\nK(0)"), CodeText("!#x\nK(0)"),
+          CodeText("\n#!x"), CodeText("K(0),#!x")}) {
+        CodeText text = original;
+        blankScriptLine(text);
+        EXPECT_EQ(text, original);
+    }
+}
+TEST(ReadProgramFile, BlanksTheLineOfAScript) {
+    const std::string content = "#!/usr/bin/env rill\r\nK(7)";
+    const std::string path = ::testing::TempDir() + "rill_source_text_script.rill";
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(std::fwrite(content.data(), 1, content.size(), f), content.size());
+    ASSERT_EQ(std::fclose(f), 0);
+    EXPECT_EQ(readProgramFile(path), std::string(20, ' ') + "\nK(7)");
+    std::remove(path.c_str());
+}
