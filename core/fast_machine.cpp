@@ -287,20 +287,11 @@ private:
         }
         if (count > kMostArguments)
             return nullptr;
-        const char* text = atomBytes(a);
-        const auto first = static_cast<unsigned char>(text[0]);
-        NameLookup name{nullptr, nullptr};
-        if (first >= 'A' && first <= 'Z' && text[1] == '\0') {
-            name = letterName(first);
-        } else if (first >= 'a' && first <= 'z') {
-            name = resolveName(a, {});
-            if (name.builtin != nullptr)
-                return nullptr;
-        } else {
+        const NameLookup name = nameOf(a);
+        if (name.builtin != nullptr || name.entry == nullptr ||
+            !isLambdaForm(name.entry->second.get()))
             return nullptr;
-        }
-        if (name.entry == nullptr || !isLambdaForm(name.entry->second.get()))
-            return nullptr;
+        const auto first = firstByteOf(a);
         if (!kLazyHeads.lazy[first]) {
             if (isPendingNode(h))
                 return nullptr;
@@ -360,19 +351,12 @@ private:
         const int count = own + r;
         if (count > kMostArguments || !isSwappingT())
             return false;
-        const char* text = atomBytes(h);
-        const auto first = static_cast<unsigned char>(text[0]);
-        NameLookup name{nullptr, nullptr};
-        if (first >= 'A' && first <= 'Z' && text[1] == '\0')
-            name = letterName(first);
-        else if (first >= 'a' && first <= 'z')
-            name = resolveName(h, {});
-        else
-            return false;
+        const NameLookup name = nameOf(h);
         // A definition without parameters is a constant, whatever it is applied to.
         if (name.builtin != nullptr || name.entry == nullptr ||
             !isLambdaForm(name.entry->second.get()))
             return false;
+        const auto first = firstByteOf(h);
         Node* args[kMostArguments];
         spineArguments(v, own, args);
         const bool lazy = kLazyHeads.lazy[first];
@@ -433,20 +417,13 @@ private:
             return false;
         const char* text = atomBytes(h);
         const auto first = static_cast<unsigned char>(text[0]);
-        NameLookup name{nullptr, nullptr};
         if ((first == '{' || first == '\\') && text[1] == '\0' && count == 3)
             return contractBinder(first == '{');
-        if (first >= 'A' && first <= 'Z' && text[1] == '\0') {
-            name = letterName(first);
-        } else if (first >= 'a' && first <= 'z') {
-            name = resolveName(h, {});
-            if (name.builtin != nullptr) {
-                focus_ = nullptr;
-                finish(contractBuiltin(*name.builtin, NodeRef::adopt(a)));
-                return true;
-            }
-        } else {
-            return false;
+        const NameLookup name = nameOf(h);
+        if (name.builtin != nullptr) {
+            focus_ = nullptr;
+            finish(contractBuiltin(*name.builtin, NodeRef::adopt(a)));
+            return true;
         }
         // A definition without parameters is a constant, whatever it is applied to.
         if (name.entry == nullptr || !isLambdaForm(name.entry->second.get()))
@@ -476,6 +453,18 @@ private:
         focusOnInstance(substituteByTemplate(body, value, letter, unwound_));
         releaseNode(a);
         return true;
+    }
+
+    // What the atom h names as the head of a call: a one-letter capital through the table
+    // by letter, a lower-case name through the head cache; nothing for any other atom.
+    NameLookup nameOf(Node* h) {
+        const char* text = atomBytes(h);
+        const auto first = static_cast<unsigned char>(text[0]);
+        if (first >= 'A' && first <= 'Z' && text[1] == '\0')
+            return letterName(first);
+        if (first >= 'a' && first <= 'z')
+            return resolveName(h, {});
+        return {nullptr, nullptr};
     }
 
     // What a one-letter name means, from a table by letter kept while the definitions stay.
