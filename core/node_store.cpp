@@ -211,9 +211,26 @@ Node* newAtomNode(const char* bytes, std::size_t n) {
     const std::size_t blockBytes = sizeof(Node) + stored + 1;
     auto* node = static_cast<Node*>(allocateAtomBlock(blockBytes));
     char* text = reinterpret_cast<char*>(node + 1);
-    if (n != 0)
-        std::memcpy(text, bytes, n);
-    std::memset(text + n, 0, stored + 1 - n);
+    if (blockBytes <= kClassStep) {
+        // A short text (a small number, a name): its block holds eight bytes of text, written
+        // at once, the NULs after the text included.
+        char word[8] = {};
+        switch (n) {
+        case 7: word[6] = bytes[6]; [[fallthrough]];
+        case 6: word[5] = bytes[5]; [[fallthrough]];
+        case 5: word[4] = bytes[4]; [[fallthrough]];
+        case 4: word[3] = bytes[3]; [[fallthrough]];
+        case 3: word[2] = bytes[2]; [[fallthrough]];
+        case 2: word[1] = bytes[1]; [[fallthrough]];
+        case 1: word[0] = bytes[0]; [[fallthrough]];
+        default: break;
+        }
+        std::memcpy(text, word, sizeof word);
+    } else {
+        if (n != 0)
+            std::memcpy(text, bytes, n);
+        std::memset(text + n, 0, stored + 1 - n);
+    }
     node->header = kAtomBit;
     if (n != 0 && ((bytes[0] >= '0' && bytes[0] <= '9') || bytes[0] == '[') && n < kSpanLimit)
         node->header |= std::uint64_t{n} << kSpanShift;
