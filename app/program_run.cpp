@@ -3,6 +3,7 @@
 #include "builtins/calling_protocol.h"
 #include "core/assertion.h"
 #include "core/error_report.h"
+#include "core/out_of_memory.h"
 #include "core/reducer.h"
 #include "core/definition_table.h"
 #include "front/definition_intake.h"
@@ -11,6 +12,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 namespace rill {
@@ -61,19 +63,19 @@ ErrorReport valueReport(const NodeRef& result) {
 } // namespace
 
 int runProgram(int argc, char** argv) {
+    endRunWhenNewFails();
     // Files are untranslated on this platform and sockets need no start-up.
     RILL_ASSERT(argc >= 1);
     if (argc == 1)
         return reportUsage();
     const char* path = argv[1];
-    std::FILE* probe = std::fopen(path, "rb");
-    if (probe == nullptr)
+    // A file that cannot be opened, and one that opens but cannot be read (a directory),
+    // cannot start.
+    const std::optional<CodeText> raw = readProgramFile(path);
+    if (!raw)
         return reportStart(path);
-    std::fclose(probe);
-
-    const CodeText raw = readProgramFile(path);
     loadPrelude();
-    if (ErrorReport r = takeInProgram(raw); !isEmpty(r))
+    if (ErrorReport r = takeInProgram(*raw); !isEmpty(r))
         return reportFailure(r);
     if (ErrorReport r = checkProgram(); !isEmpty(r))
         return reportFailure(r);

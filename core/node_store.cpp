@@ -1,5 +1,7 @@
 #include "core/node_store.h"
 
+#include "core/out_of_memory.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,12 +31,6 @@ using detail::Pool;
 using detail::takeBlock;
 
 Pool atomPools[kClassCount];
-
-[[noreturn]] void failOutOfMemory() {
-    std::fputs("rill: out of memory\n", stderr);
-    std::fflush(stderr);
-    std::abort();
-}
 
 void* allocateRaw(std::size_t bytes) {
     void* p = std::malloc(bytes);
@@ -132,7 +128,8 @@ void* detail::allocateBlock(std::size_t blockBytes) {
 // --- Raw node level -------------------------------------------------------------------------
 
 void failCountOverflow() {
-    RILL_ASSERT(false && "reference count overflow");
+    // 2^30 holders of one node take many gigabytes: a run gets here only by growing that far.
+    failOutOfMemory("one value is held by more terms than its count can record");
 }
 
 void freeNode(Node* n) {

@@ -47,10 +47,10 @@ struct Application : Node {
 
 // --- Raw node level -------------------------------------------------------------------------
 
-[[noreturn]] void failCountOverflow(); // a count that would pass 2^30 - 1
+[[noreturn]] void failCountOverflow(); // a count that would pass 2^30 - 1: out of memory
 void freeNode(Node* n);                // slow path of release: the count was 1 (or 0: failure)
 
-// Adds one reference; a count that would wrap is an internal failure.
+// Adds one reference; a count that would wrap ends the run as running out of memory does.
 inline void retainNode(Node* n) {
     if ((n->header & kCountMask) == kCountMask)
         failCountOverflow();

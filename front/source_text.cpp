@@ -31,9 +31,10 @@ bool absorbsSpace(unsigned char b) {
     return kAbsorbing.find(static_cast<char>(b)) != std::string_view::npos;
 }
 
-CodeText readProgramFile(const std::string& path) {
+std::optional<CodeText> readProgramFile(const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
-    RILL_ASSERT(file != nullptr);
+    if (file == nullptr)
+        return std::nullopt;
     CodeText text;
     char buffer[kReadChunk];
     for (;;) {
@@ -43,8 +44,11 @@ CodeText readProgramFile(const std::string& path) {
             break;
         text.append(buffer, count);
     }
-    const int closed = std::fclose(file);
-    RILL_ASSERT(closed == 0);
+    // A directory opens, and then every read fails; so may a file on a failing device.
+    const bool failed = std::ferror(file) != 0;
+    const bool closed = std::fclose(file) == 0;
+    if (failed || !closed)
+        return std::nullopt;
     blankScriptLine(text);
     return text;
 }

@@ -2,6 +2,7 @@
 // so that a space or newline survives only between two characters that do not absorb it.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace rill {
@@ -19,9 +20,10 @@ inline bool isWhitespace(unsigned char b) {
 // "#%&'*+,-./:;<=>?@\^|".
 bool absorbsSpace(unsigned char b);
 
-// All bytes of the file at path, in order, with a script line blanked (blankScriptLine); the
-// file must open, and a failing close is an internal failure.
-CodeText readProgramFile(const std::string& path);
+// All bytes of the file at path, in order, with a script line blanked (blankScriptLine);
+// nothing when the file cannot be opened, read to its end or closed (a directory opens but
+// cannot be read).
+std::optional<CodeText> readProgramFile(const std::string& path);
 
 // A text whose first line begins with "#!" (a script's interpreter line) gets that line's
 // bytes replaced by spaces, its newline kept, so that the line reads as blank and every

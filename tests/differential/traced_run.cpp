@@ -36,7 +36,7 @@ int runTraced(std::string_view machine, const char* traceFile, Renaming renaming
 bool endsWithin(const char* path, long steps) {
     // The start of runProgram, then the plain machine's loop with a count.
     useMachine(Machine::plain);
-    const CodeText raw = readProgramFile(path);
+    const CodeText raw = readProgramFile(path).value_or(CodeText());
     loadPrelude();
     if (!isEmpty(takeInProgram(raw)) || !isEmpty(checkProgram()))
         return true;

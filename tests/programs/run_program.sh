@@ -7,6 +7,8 @@
 #   NAME.stdin   standard input (empty when absent)
 #   NAME.argv    when present, the whole command line after "rill", one word a line,
 #                replacing "NAME.rill" and NAME.args (for tests of the command line itself)
+#   NAME.memory  the address space rill may have, in KiB (ulimit -v; no limit when absent)
+#   NAME.seconds the time rill may take (100 when absent); a run that takes longer fails
 # The program runs in its own directory with the program path given as "NAME.rill".
 set -u
 rill=$1
@@ -29,7 +31,12 @@ stdin_file=/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-timeout 100 "$rill" "${words[@]}" < "$stdin_file" > "$work/stdout" 2> "$work/stderr"
+seconds=100
+[[ -f $base.seconds ]] && seconds=$(tr -d ' \n' < "$base.seconds")
+memory=unlimited
+[[ -f $base.memory ]] && memory=$(tr -d ' \n' < "$base.memory")
+(ulimit -v "$memory" && exec timeout -s KILL "$seconds" "$rill" "${words[@]}") \
+    < "$stdin_file" > "$work/stdout" 2> "$work/stderr"
 status=$?
 
 expected_status=0

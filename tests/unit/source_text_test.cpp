@@ -145,3 +145,8 @@ TEST(ReadProgramFile, BlanksTheLineOfAScript) {
     EXPECT_EQ(readProgramFile(path), std::string(20, ' ') + "\nK(7)");
     std::remove(path.c_str());
 }
+TEST(ReadProgramFile, AFileThatCannotBeOpenedOrReadGivesNothing) {
+    // A directory opens for reading on this platform; its first read fails.
+    EXPECT_EQ(readProgramFile(::testing::TempDir()), std::nullopt);
+    EXPECT_EQ(readProgramFile(::testing::TempDir() + "rill_no_such_file/x"), std::nullopt);
+}
