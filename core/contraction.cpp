@@ -178,6 +178,8 @@ Contraction contractName(std::string_view s, DefinitionTable::value_type* entry,
     if (how == Instantiation::compiledTemplate && isLambdaForm(entry->second.get())) {
         Contraction c{ContractionKind::keep, {}, {}, {}};
         c.focus = instantiateTemplateUnwound(entry->second.get(), args, count, c.unwound);
+        if (c.focus.empty())
+            return drop(marker(']', s)); // a stale name, as below
         return c;
     }
     NodeRef d = entry->second;
@@ -188,6 +190,11 @@ Contraction contractName(std::string_view s, DefinitionTable::value_type* entry,
         letters[parameters++] = firstByteOf(argumentOf(functionOf(d.get())));
         d = NodeRef(argumentOf(d.get()));
     }
+    // A name atom counts its arguments by the definition it had when it was classified. One
+    // that a load answered outlives the definition; the name may be defined again since, with
+    // another number of parameters. The definition it was made for is gone: no definition.
+    if (parameters != count)
+        return drop(marker(']', s));
     if (parameters == 0) {
         if (firstByte(d) == ')')
             return drop(marker(')', s));
@@ -197,7 +204,6 @@ Contraction contractName(std::string_view s, DefinitionTable::value_type* entry,
         DefinitionTable::storeValue(*entry, makeAtom(")"));
         return keep(apply(std::move(update), std::move(d)));
     }
-    RILL_ASSERT(parameters == count);
     // Substituting every argument in one walk gives the same term as substituting them one
     // after the other, last first: the arguments are closed terms.
     Node* values[26] = {};

@@ -289,8 +289,9 @@ private:
             return nullptr;
         const NameLookup name = nameOf(a);
         if (name.builtin != nullptr || name.entry == nullptr ||
-            !isLambdaForm(name.entry->second.get()))
-            return nullptr;
+            !isLambdaForm(name.entry->second.get()) ||
+            parameterCount(name.entry->second.get()) != count)
+            return nullptr; // a stale name atom is built and meets its fate the general way
         const auto first = firstByteOf(a);
         if (!kLazyHeads.lazy[first]) {
             if (isPendingNode(h))
@@ -368,6 +369,8 @@ private:
                 return false;
             args[own + i] = y;
         }
+        if (parameterCount(name.entry->second.get()) != count)
+            return false; // a stale name atom: the general way meets it
         // The frames' references move to the array, which the instantiation borrows.
         for (int i = 0; i < r; ++i)
             frames_.pop();
@@ -430,6 +433,8 @@ private:
             return false;
         Node* args[kMostArguments];
         spineArguments(a, count, args);
+        if (parameterCount(name.entry->second.get()) != count)
+            return false; // a stale name atom: the general way meets it
         focusOnDefinition(name.entry->second.get(), args, count);
         releaseNode(a);
         return true;

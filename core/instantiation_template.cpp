@@ -466,6 +466,10 @@ NodeRef descend(const Template* t, int depth, Node** values, int n, int ownedFro
 
 } // namespace
 
+int parameterCount(Node* definition) {
+    return templateOf(definition).parameters;
+}
+
 NodeRef instantiateDefinition(Node* definition, Node* const* args, int count, Unwound& unwound,
                               LetHold& hold, SpineParts* parts) {
     const Template& t = templateOf(definition);
@@ -512,7 +516,10 @@ NodeRef instantiateTemplate(Node* definition, Node* const* args, int count) {
 NodeRef instantiateTemplateUnwound(Node* definition, Node* const* args, int count,
                                    Unwound& unwound) {
     const Template& t = templateOf(definition);
-    RILL_ASSERT(t.parameters == count);
+    if (t.parameters != count) {
+        unwound.count = 0;
+        return NodeRef(); // a name atom classified under an earlier definition
+    }
     return runUnwound(t, args, unwound);
 }
 

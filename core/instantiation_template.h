@@ -16,7 +16,8 @@ struct Unwound;
 // The same, for a machine that would take the body's spine apart at once: while the built
 // term would be an application (p x) of negative arity, x becomes an argument frame in
 // `unwound` instead and p is looked at, down to the first application of the spine. The
-// returned focus and frames are exactly what the machine's own steps would leave.
+// returned focus and frames are exactly what the machine's own steps would leave. A count
+// that is not the definition's number of parameters gives an empty handle, and no frames.
 NodeRef instantiateTemplateUnwound(Node* definition, Node* const* args, int count,
                                    Unwound& unwound);
 
@@ -44,6 +45,10 @@ struct SpineParts {
 // Builds the applications left in `parts`, as the instantiation would have built them, and
 // empties it.
 NodeRef buildSpine(SpineParts& parts);
+
+// The number of parameters of a definition with parameters. A name atom classified under an
+// earlier definition of its name may come with another number of arguments.
+int parameterCount(Node* definition);
 
 // A definition instantiated as the machine would go on with it. Like
 // instantiateTemplateUnwound, except that a let form { w e b at the top of the body is

@@ -253,7 +253,14 @@ NodeRef loadText(const std::string& raw) {
     if (!hasNoUnboundLetters(loaded))
         return makeFailure();
     NodeRef entry = loaded.definitions.at(std::string());
-    return normalize(apply(makeAtom("I"), std::move(entry)));
+    NodeRef result = normalize(apply(makeAtom("I"), std::move(entry)));
+    // A reduction that meets a constant needing its own value or a name without definition
+    // ends in the marker naming it. The marker belongs to this reduction alone: applied in the
+    // caller's, it would update or report a name that is gone, or one defined anew since.
+    const unsigned char head = firstByte(result);
+    if (head == ')' || head == ']')
+        return makeFailure();
+    return result;
 }
 
 NodeRef builtin_load(NodeRef call) {

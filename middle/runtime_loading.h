@@ -11,7 +11,8 @@
 
 namespace rill {
 
-// The normal form of the entry of a loaded text, or "Z" when the text cannot be taken in.
+// The normal form of the entry of a loaded text, or "Z" when the text cannot be taken in or
+// its reduction ends in a cycle or at a name without definition.
 // The text is the payload of a block or the text between a bracket string's outer brackets.
 NodeRef loadText(const std::string& raw);
 
