@@ -6,6 +6,7 @@
 #include "core/definition_table.h"
 #include "core/instantiation_template.h"
 #include "core/reducer.h"
+#include "core/run_bounds.h"
 #include "core/work_stack.h"
 
 #include <algorithm>
@@ -71,6 +72,13 @@ public:
 
     NodeRef run() {
         for (;;) {
+#ifdef RILL_FUZZ_BOUNDS
+            if (run_bounds::stepReached()) {
+                dropFrames();
+                releaseNode(focus_);
+                focus_ = makeLetter('Z').detach();
+            }
+#endif
             Node* a = focus_;
             if (isNormalNode(a)) {
                 if (frames_.empty(floor_)) {

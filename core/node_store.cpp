@@ -36,6 +36,9 @@ void* allocateRaw(std::size_t bytes) {
     void* p = std::malloc(bytes);
     if (p == nullptr)
         failOutOfMemory();
+#ifdef RILL_FUZZ_BOUNDS
+    run_bounds::nodeMade(); // every node is a block of its own in that build
+#endif
     return p;
 }
 
@@ -53,6 +56,9 @@ void* allocateAtomBlock(std::size_t blockBytes) {
 void freeAtomBlock(Node* atom) {
     const std::size_t blockBytes = sizeof(Node) + measureText(atom) + 1;
     if (blockBytes > kLargestPooled) {
+#ifdef RILL_FUZZ_BOUNDS
+        run_bounds::nodeFreed();
+#endif
         std::free(atom);
         return;
     }
@@ -202,6 +208,9 @@ std::size_t measureText(const Node* atom) {
 
 Node* newAtomNode(const char* bytes, std::size_t n) {
     checkMeasurable(bytes, n);
+#ifdef RILL_FUZZ_BOUNDS
+    run_bounds::atomMade(n);
+#endif
     // A real is always nine bytes; a shorter text beginning with a space is padded with NULs
     // so that measuring it never reads past the block.
     const std::size_t stored = (n > 0 && bytes[0] == ' ' && n < 9) ? 9 : n;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "core/assertion.h"
+#include "core/run_bounds.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -142,6 +143,9 @@ inline void* takeBlock(Pool& pool, std::size_t blockBytes) {
 inline void giveBlock(Pool& pool, void* block) {
 #ifdef RILL_SANITIZE
     (void)pool;
+#ifdef RILL_FUZZ_BOUNDS
+    run_bounds::nodeFreed();
+#endif
     std::free(block);
 #else
     auto* b = static_cast<FreeBlock*>(block);
