@@ -41,13 +41,14 @@ for target in "${targets[@]}"; do
     max_len=4096
     [[ $target == decimal ]] && max_len=512
     echo "fuzz_$target: $seconds seconds"
-    # A finding ends the run of this target; the others still run.
+    # One worker process, restarted after each finding, so that the run goes on to its end.
     ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     nice -n 19 "build-fuzz/fuzz/fuzz_$target" "build-fuzz/corpus/$target" \
+        -fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 \
         -dict=fuzz/rill.dict -max_len=$max_len -timeout=20 -rss_limit_mb=3072 \
-        -max_total_time="$seconds" -print_final_stats=1 \
-        -artifact_prefix="build-fuzz/findings/$target/" > "build-fuzz/logs/$target.log" 2>&1 \
-        || echo "fuzz_$target stopped on a finding: see build-fuzz/logs/$target.log"
-    grep -E "^stat::number_of_executed_units|^stat::peak_rss_mb|#[0-9]+ *DONE|cov: " \
-        "build-fuzz/logs/$target.log" | tail -3
+        -max_total_time="$seconds" -artifact_prefix="build-fuzz/findings/$target/" \
+        > "build-fuzz/logs/$target.log" 2>&1 || true
+    # The last progress line: executions, coverage, corpus, and crashes, ooms and timeouts.
+    grep -E "^#[0-9]+: cov: " "build-fuzz/logs/$target.log" | tail -1
+    echo "findings: $(ls "build-fuzz/findings/$target" | wc -l) in build-fuzz/findings/$target"
 done
