@@ -35,7 +35,7 @@ std::string escapeName(std::string_view name);
 unsigned char decodeShown(int colourClass, unsigned char shown);
 // Writes "REDVFAIL: ", the message and a line end to standard output, then fails.
 [[noreturn]] void fatal(std::string_view message);
-// Appends the text to the diagnostic log; a log that cannot be opened drops it.
+// Appends the text to the diagnostic log; a log that cannot be opened or closed drops it.
 void appendLog(std::string_view text);
 // The path of the diagnostic log.
 inline constexpr const char* kLogPath = "/tmp/redv.log";

@@ -113,11 +113,17 @@ Node* newAtomNode(const char* bytes, std::size_t n);
 // A new one-byte atom holding c, a byte that begins no number, string, block, real or
 // marker (a letter or an operator): the same atom as newAtomNode(&c, 1), made directly.
 Node* newLetterNode(char c);
+
+#if defined(RILL_SANITIZE) && !defined(RILL_NO_POOLS)
+#define RILL_NO_POOLS 1
+#endif
+
 namespace detail {
 // A pool of blocks of one size: a free list of given-back blocks, and a chunk of fresh
 // memory cut from the front. Applications and every size class of short atoms have one each;
 // making and freeing a node is a few inlined instructions. The sanitizer build gives every
-// node a block of its own, so that the address sanitizer sees each one.
+// node a block of its own, so that the address sanitizer sees each one; so does a build with
+// RILL_NO_POOLS (for valgrind).
 struct FreeBlock {
     FreeBlock* next;
 };
@@ -129,7 +135,7 @@ struct Pool {
 void* refillPool(Pool& pool, std::size_t blockBytes); // the free list is empty
 void* allocateBlock(std::size_t blockBytes);          // one block of its own
 inline void* takeBlock(Pool& pool, std::size_t blockBytes) {
-#ifdef RILL_SANITIZE
+#ifdef RILL_NO_POOLS
     (void)pool;
     return allocateBlock(blockBytes);
 #else
@@ -141,7 +147,7 @@ inline void* takeBlock(Pool& pool, std::size_t blockBytes) {
 #endif
 }
 inline void giveBlock(Pool& pool, void* block) {
-#ifdef RILL_SANITIZE
+#ifdef RILL_NO_POOLS
     (void)pool;
 #ifdef RILL_FUZZ_BOUNDS
     run_bounds::nodeFreed();

@@ -9,6 +9,8 @@
 #                replacing "NAME.rill" and NAME.args (for tests of the command line itself)
 #   NAME.memory  the address space rill may have, in KiB (ulimit -v; no limit when absent)
 #   NAME.seconds the time rill may take (100 when absent); a run that takes longer fails
+# RILL_RUN_UNDER, when set, is a command that runs rill (e.g. valgrind and its options); it
+# gets ten times the time, and tests with a memory limit are skipped (status 77).
 # The program runs in its own directory with the program path given as "NAME.rill".
 set -u
 rill=$1
@@ -35,7 +37,13 @@ seconds=100
 [[ -f $base.seconds ]] && seconds=$(tr -d ' \n' < "$base.seconds")
 memory=unlimited
 [[ -f $base.memory ]] && memory=$(tr -d ' \n' < "$base.memory")
-(ulimit -v "$memory" && exec timeout -s KILL "$seconds" "$rill" "${words[@]}") \
+under=()
+if [[ -n ${RILL_RUN_UNDER:-} ]]; then
+    [[ -f $base.memory ]] && exit 77
+    read -r -a under <<< "$RILL_RUN_UNDER"
+    seconds=$((seconds * 10))
+fi
+(ulimit -v "$memory" && exec timeout -s KILL "$seconds" "${under[@]}" "$rill" "${words[@]}") \
     < "$stdin_file" > "$work/stdout" 2> "$work/stderr"
 status=$?
 
