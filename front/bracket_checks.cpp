@@ -130,8 +130,10 @@ BracketCheck findCommasOutsideCalls(const CodeText& raw) {
 } // namespace
 
 std::string positionCode(std::int64_t position) {
-    RILL_ASSERT(position >= 0 && position <= kLargestPosition);
-    if (position == kLargestPosition)
+    RILL_ASSERT(position >= 0);
+    // Five digits reach 2^30 - 1; a program of more than 2^30 bytes can have its fault
+    // further on, and every position from 2^30 on is shown as the one past the digits.
+    if (position >= kLargestPosition)
         return "!!!!!";
     std::string code(5, kDigitAlphabet[0]);
     for (int k = 4; k >= 0; --k) {

@@ -18,8 +18,8 @@ struct BracketCheck {
     std::string report;
 };
 
-// A position in five base-64 digits, most significant first; exactly 2^30 gives "!!!!!", and a
-// negative value or one above 2^30 is an internal failure.
+// A position in five base-64 digits, most significant first; 2^30 and every position above it
+// (a program longer than 2^30 bytes) give "!!!!!"; a negative value is an internal failure.
 std::string positionCode(std::int64_t position);
 
 // Pass 1 matches brackets forward; pass 2, only on balanced texts, finds commas in round groups
