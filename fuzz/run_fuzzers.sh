@@ -41,14 +41,27 @@ for target in "${targets[@]}"; do
     max_len=4096
     [[ $target == decimal ]] && max_len=512
     echo "fuzz_$target: $seconds seconds"
-    # One worker process, restarted after each finding, so that the run goes on to its end.
-    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    nice -n 19 "build-fuzz/fuzz/fuzz_$target" "build-fuzz/corpus/$target" \
-        -fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 \
-        -dict=fuzz/rill.dict -max_len=$max_len -timeout=20 -rss_limit_mb=3072 \
-        -max_total_time="$seconds" -artifact_prefix="build-fuzz/findings/$target/" \
-        > "build-fuzz/logs/$target.log" 2>&1 || true
-    # The last progress line: executions, coverage, corpus, and crashes, ooms and timeouts.
-    grep -E "^#[0-9]+: cov: " "build-fuzz/logs/$target.log" | tail -1
+    # A finding stops the fuzzer; it starts again on the same corpus for the time left.
+    : > "build-fuzz/logs/$target.log"
+    end=$((SECONDS + seconds))
+    executions=0
+    while ((SECONDS < end)); do
+        status=0
+        ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+        nice -n 19 "build-fuzz/fuzz/fuzz_$target" "build-fuzz/corpus/$target" \
+            -dict=fuzz/rill.dict -max_len=$max_len -timeout=20 -rss_limit_mb=3072 \
+            -max_total_time=$((end - SECONDS)) -print_final_stats=1 \
+            -artifact_prefix="build-fuzz/findings/$target/" > "build-fuzz/logs/$target.last" 2>&1 \
+            || status=$?
+        cat "build-fuzz/logs/$target.last" >> "build-fuzz/logs/$target.log"
+        # The executions of this run: the count of its last progress line.
+        runs=$(grep -oE "^#[0-9]+" "build-fuzz/logs/$target.last" | tail -1 | tr -d '#')
+        executions=$((executions + ${runs:-0}))
+        ((status == 0)) && break
+    done
+    # Executions over all restarts, the last progress line (coverage, features, corpus), and
+    # the findings.
+    echo "executions: $executions"
+    grep -E "^#[0-9]+ .*cov: " "build-fuzz/logs/$target.log" | tail -1
     echo "findings: $(ls "build-fuzz/findings/$target" | wc -l) in build-fuzz/findings/$target"
 done
