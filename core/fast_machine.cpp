@@ -257,6 +257,10 @@ private:
                 return;
             }
             Node* next = calledDefinition();
+#ifdef RILL_FUZZ_BOUNDS
+            if (run_bounds::stepReached())
+                next = nullptr; // built; the run stops at the machine's next step
+#endif
             if (next == nullptr) {
                 focus_ = buildSpine(parts_).detach();
                 return;

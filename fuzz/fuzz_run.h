@@ -13,7 +13,7 @@ namespace rill::fuzz {
 
 // The bounds of one fuzzed run: machine steps, live nodes, bytes of one atom's text.
 inline constexpr std::uint64_t kSteps = 50000;
-inline constexpr std::int64_t kNodes = 500000;
+inline constexpr std::int64_t kNodes = 200000;
 inline constexpr std::size_t kAtomBytes = std::size_t{1} << 20;
 
 // Stops the fuzzer with the finding when the condition fails.

@@ -55,13 +55,13 @@ for target in "${targets[@]}"; do
             || status=$?
         cat "build-fuzz/logs/$target.last" >> "build-fuzz/logs/$target.log"
         # The executions of this run: the count of its last progress line.
-        runs=$(grep -oE "^#[0-9]+" "build-fuzz/logs/$target.last" | tail -1 | tr -d '#')
+        runs=$(grep -oE "^#[0-9]+" "build-fuzz/logs/$target.last" | tail -1 | tr -d '#' || true)
         executions=$((executions + ${runs:-0}))
         ((status == 0)) && break
     done
     # Executions over all restarts, the last progress line (coverage, features, corpus), and
     # the findings.
     echo "executions: $executions"
-    grep -E "^#[0-9]+ .*cov: " "build-fuzz/logs/$target.log" | tail -1
+    grep -E "^#[0-9]+[[:space:]].*cov: " "build-fuzz/logs/$target.log" | tail -1 || true
     echo "findings: $(ls "build-fuzz/findings/$target" | wc -l) in build-fuzz/findings/$target"
 done
