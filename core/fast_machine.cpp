@@ -236,9 +236,14 @@ private:
 
     // The body of a definition instantiated from args, as the focus; a let at its top whose
     // value is still to be worked out leaves that value as the focus above a let frame.
-    void focusOnDefinition(Node* definition, Node* const* args, int count) {
-        settle(definition,
-               instantiateDefinition(definition, args, count, unwound_, hold_, &parts_));
+    // False, with nothing done, when the definition does not take `count` arguments (a stale
+    // name atom), which the general way meets.
+    bool focusOnDefinition(Node* definition, Node* const* args, int count) {
+        NodeRef focus = instantiateDefinition(definition, args, count, unwound_, hold_, &parts_);
+        if (hold_.depth == LetHold::kNotInstantiated)
+            return false;
+        settle(definition, std::move(focus));
+        return true;
     }
 
     // Takes the outcome of an instantiation of the definition: the frames it asks for, and
@@ -275,8 +280,12 @@ private:
             spineArguments(head, own, args);
             const int count = own + parts_.count;
             std::copy(parts_.arguments, parts_.arguments + parts_.count, args + own);
-            parts_.count = 0;
             focus = instantiateDefinition(next, args, count, unwound_, hold_, &parts_);
+            if (hold_.depth == LetHold::kNotInstantiated) {
+                // A stale name atom: the call is built, and the general way meets it.
+                focus_ = buildSpine(parts_).detach();
+                return;
+            }
             for (int i = own; i < count; ++i)
                 releaseNode(args[i]);
             releaseNode(head);
@@ -301,9 +310,8 @@ private:
             return nullptr;
         const NameLookup name = nameOf(a);
         if (name.builtin != nullptr || name.entry == nullptr ||
-            !isLambdaForm(name.entry->second.get()) ||
-            parameterCount(name.entry->second.get()) != count)
-            return nullptr; // a stale name atom is built and meets its fate the general way
+            !isLambdaForm(name.entry->second.get()))
+            return nullptr;
         const auto first = firstByteOf(a);
         if (!kLazyHeads.lazy[first]) {
             if (isPendingNode(h))
@@ -381,12 +389,15 @@ private:
                 return false;
             args[own + i] = y;
         }
-        if (parameterCount(name.entry->second.get()) != count)
+        // The instantiation borrows the arguments while they are still on their frames; the
+        // frames then go, their references moving to the array, before the new frames come.
+        Node* definition = name.entry->second.get();
+        NodeRef focus = instantiateDefinition(definition, args, count, unwound_, hold_, &parts_);
+        if (hold_.depth == LetHold::kNotInstantiated)
             return false; // a stale name atom: the general way meets it
-        // The frames' references move to the array, which the instantiation borrows.
         for (int i = 0; i < r; ++i)
             frames_.pop();
-        focusOnDefinition(name.entry->second.get(), args, count);
+        settle(definition, std::move(focus));
         for (int i = own; i < count; ++i)
             releaseNode(args[i]);
         releaseNode(v);
@@ -445,9 +456,8 @@ private:
             return false;
         Node* args[kMostArguments];
         spineArguments(a, count, args);
-        if (parameterCount(name.entry->second.get()) != count)
+        if (!focusOnDefinition(name.entry->second.get(), args, count))
             return false; // a stale name atom: the general way meets it
-        focusOnDefinition(name.entry->second.get(), args, count);
         releaseNode(a);
         return true;
     }

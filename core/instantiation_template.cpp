@@ -466,14 +466,13 @@ NodeRef descend(const Template* t, int depth, Node** values, int n, int ownedFro
 
 } // namespace
 
-int parameterCount(Node* definition) {
-    return templateOf(definition).parameters;
-}
-
 NodeRef instantiateDefinition(Node* definition, Node* const* args, int count, Unwound& unwound,
                               LetHold& hold, SpineParts* parts) {
     const Template& t = templateOf(definition);
-    RILL_ASSERT(t.parameters == count);
+    if (t.parameters != count) {
+        hold.depth = LetHold::kNotInstantiated; // a name atom classified under an earlier definition
+        return NodeRef();
+    }
     if (t.letValue == nullptr) {
         hold.depth = -1;
         return runUnwound(t, args, unwound, parts);

@@ -3,6 +3,7 @@
 // body, sharing the same sub-terms, so that later instantiations skip the walk.
 #pragma once
 
+#include "core/classification.h"
 #include "core/node_store.h"
 
 namespace rill {
@@ -26,6 +27,7 @@ NodeRef instantiateTemplateUnwound(Node* definition, Node* const* args, int coun
 // lets above), each a reference held for the machine. depth is -1 when nothing waits.
 struct LetHold {
     static constexpr int kMost = 16; // 12 parameters and 4 levels of lets
+    static constexpr int kNotInstantiated = -2;
     int depth = -1;
     int count = 0;
     Node* held[kMost];
@@ -46,17 +48,16 @@ struct SpineParts {
 // empties it.
 NodeRef buildSpine(SpineParts& parts);
 
-// The number of parameters of a definition with parameters. A name atom classified under an
-// earlier definition of its name may come with another number of arguments.
-int parameterCount(Node* definition);
-
 // A definition instantiated as the machine would go on with it. Like
 // instantiateTemplateUnwound, except that a let form { w e b at the top of the body is
 // contracted at once: when the instantiated value e is normal, b is instantiated with e put
 // in for w (and so on for a let inside); otherwise e is returned as the focus, and `hold`
 // says what the machine keeps in place of the frame (B k (\ w b)) until e's value comes.
 // With `parts`, a saturated call that the body's spine starts with is left in `parts` and
-// the result is null.
+// the result is null. When the definition does not have `count` parameters, nothing happens:
+// the result is null and hold.depth is LetHold::kNotInstantiated. (A name atom counts its
+// arguments by the definition it had when it was classified, which a load may have replaced
+// since.)
 NodeRef instantiateDefinition(Node* definition, Node* const* args, int count, Unwound& unwound,
                               LetHold& hold, SpineParts* parts = nullptr);
 
