@@ -308,9 +308,8 @@ private:
         }
         if (count > kMostArguments)
             return nullptr;
-        const NameLookup name = nameOf(a);
-        if (name.builtin != nullptr || name.entry == nullptr ||
-            !isLambdaForm(name.entry->second.get()))
+        Node* definition = definitionNamedBy(a);
+        if (definition == nullptr)
             return nullptr;
         const auto first = firstByteOf(a);
         if (!kLazyHeads.lazy[first]) {
@@ -320,7 +319,7 @@ private:
                 if (!isNormalNode(parts_.arguments[i]))
                     return nullptr;
         }
-        return name.entry->second.get();
+        return definition;
     }
 
     // The frames of hold_: its held values, then the let frame on the definition.
@@ -372,10 +371,8 @@ private:
         const int count = own + r;
         if (count > kMostArguments || !isSwappingT())
             return false;
-        const NameLookup name = nameOf(h);
-        // A definition without parameters is a constant, whatever it is applied to.
-        if (name.builtin != nullptr || name.entry == nullptr ||
-            !isLambdaForm(name.entry->second.get()))
+        Node* definition = definitionNamedBy(h);
+        if (definition == nullptr)
             return false;
         const auto first = firstByteOf(h);
         Node* args[kMostArguments];
@@ -391,7 +388,6 @@ private:
         }
         // The instantiation borrows the arguments while they are still on their frames; the
         // frames then go, their references moving to the array, before the new frames come.
-        Node* definition = name.entry->second.get();
         NodeRef focus = instantiateDefinition(definition, args, count, unwound_, hold_, &parts_);
         if (hold_.depth == LetHold::kNotInstantiated)
             return false; // a stale name atom: the general way meets it
@@ -492,6 +488,16 @@ private:
         if (first >= 'a' && first <= 'z')
             return resolveName(h, {});
         return {nullptr, nullptr};
+    }
+
+    // The definition with parameters that the head atom h names, or null: a built-in, an
+    // undefined name or a constant (whatever it is applied to) is not one.
+    Node* definitionNamedBy(Node* h) {
+        const NameLookup name = nameOf(h);
+        if (name.builtin != nullptr || name.entry == nullptr ||
+            !isLambdaForm(name.entry->second.get()))
+            return nullptr;
+        return name.entry->second.get();
     }
 
     // What a one-letter name means, from a table by letter kept while the definitions stay.
