@@ -292,15 +292,23 @@ void observeBuiltinCalls(BuiltinCallObserver observer) {
     builtinCallObserver() = observer;
 }
 
-Contraction contractBuiltin(const BuiltinEntry& builtin, NodeRef call) {
+NodeRef callBuiltin(const BuiltinEntry& builtin, NodeRef call) {
     if (BuiltinCallObserver observer = builtinCallObserver(); observer != nullptr)
         observer(call);
-    NodeRef r = builtin.implementation(std::move(call));
-    if (isApplication(r)) {
-        const unsigned char head = firstByteOf(functionOf(r.get()));
-        if (head == ')' || head == ']')
-            return drop(std::move(r));
-    }
+    return builtin.implementation(std::move(call));
+}
+
+bool isRunEndingMarker(Node* r) {
+    if (isAtomNode(r))
+        return false;
+    const unsigned char head = firstByteOf(functionOf(r));
+    return head == ')' || head == ']';
+}
+
+Contraction contractBuiltin(const BuiltinEntry& builtin, NodeRef call) {
+    NodeRef r = callBuiltin(builtin, std::move(call));
+    if (isRunEndingMarker(r.get()))
+        return drop(std::move(r));
     return keep(std::move(r));
 }
 

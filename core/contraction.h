@@ -57,6 +57,10 @@ struct BuiltinEntry;
 // k (b a1 .. an) => k r, r the built-in's result for the saturated call; a marker at r's head
 // drops k: I r.
 Contraction contractBuiltin(const BuiltinEntry& builtin, NodeRef call);
+// The built-in's result for the saturated call, the observer told first.
+NodeRef callBuiltin(const BuiltinEntry& builtin, NodeRef call);
+// True when the result r is a marker, (")" x) or ("]" x), that ends the run.
+bool isRunEndingMarker(Node* r);
 
 // The body with every free occurrence of each letter in the mask (bit i for "a" + i) replaced
 // by values[i], all at once. Only the nodes whose free letters meet the mask are rebuilt;

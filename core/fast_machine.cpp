@@ -51,7 +51,7 @@ Node* frameArgument(const Frame& f) {
 }
 
 // (p x) from two references, handed over.
-Node* applied(Node* p, Node* x) {
+[[gnu::always_inline]] inline Node* applied(Node* p, Node* x) {
     Node* n = newApplicationNode(p, x);
     ++n->header;
     classifyIfPartsAre(n);
@@ -425,17 +425,10 @@ private:
     // a head atom naming a definition with parameters is instantiated from its template, one
     // naming a built-in calls it. Every other head takes the general way. False when this way
     // does not apply; nothing has happened then.
-    bool contractCall() {
+    // The focus's spine is (h a1 .. acount), h an atom, with no part of it data.
+    bool contractCall(Node* h, int count) {
         Node* a = focus_;
-        Node* h = a;
-        int count = 0;
-        while (!isAtomNode(h)) {
-            if (kindTagOf(h) == kDataTag || count == kMostArguments)
-                return false;
-            h = functionOf(h);
-            ++count;
-        }
-        if (count == 0)
+        if (count == 0 || count > kMostArguments)
             return false;
         const char* text = atomBytes(h);
         const auto first = static_cast<unsigned char>(text[0]);
@@ -443,8 +436,12 @@ private:
             return contractBinder(first == '{');
         const NameLookup name = nameOf(h);
         if (name.builtin != nullptr) {
+            // k (b a1 .. an) => k r; a marker r ends the run: I r.
             focus_ = nullptr;
-            finish(contractBuiltin(*name.builtin, NodeRef::adopt(a)));
+            Node* r = callBuiltin(*name.builtin, NodeRef::adopt(a)).detach();
+            if (isRunEndingMarker(r))
+                dropFrames();
+            focus_ = r;
             return true;
         }
         // A definition without parameters is a constant, whatever it is applied to.
@@ -532,8 +529,27 @@ private:
 
     // The contraction of the focus, and what it does to the continuation.
     void contractNow() {
-        if (contractCall())
-            return;
+        Node* h = focus_;
+        int count = 0;
+        while (!isAtomNode(h)) {
+            if (kindTagOf(h) == kDataTag) {
+                contractInGeneral();
+                return;
+            }
+            h = functionOf(h);
+            ++count;
+        }
+        contractNow(h, count);
+    }
+
+    // The same, for a focus whose spine is (h a1 .. acount), h an atom, with no part of it
+    // data.
+    void contractNow(Node* h, int count) {
+        if (!contractCall(h, count))
+            contractInGeneral();
+    }
+
+    void contractInGeneral() {
         Node* a = focus_;
         focus_ = nullptr;
         finish(contractFocus(NodeRef::adopt(a), Instantiation::compiledTemplate));
@@ -544,14 +560,24 @@ private:
     // worked on.
     void stepSaturated() {
         Node* an = focus_;
-        if (isLazyHeadNode(an) || isDataNode(an) || !isPendingNode(an)) {
-            contractNow();
+        // One walk down the spine serves both the lazy head test and the call.
+        Node* h = an;
+        int count = 0;
+        while (!isAtomNode(h) && !isDataNode(h)) {
+            h = functionOf(h);
+            ++count;
+        }
+        if (kLazyHeads.lazy[firstByteOf(h)] || isDataNode(an) || !isPendingNode(an)) {
+            if (isAtomNode(h))
+                contractNow(h, count);
+            else
+                contractInGeneral();
             return;
         }
         if (isLetForm(an)) {
             Node* e = letValue(an);
             if (isNormalNode(e)) {
-                contractNow();
+                contractNow(h, count);
                 return;
             }
             // k ({ v e body) => (B k (\ v body)) e

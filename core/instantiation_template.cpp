@@ -36,6 +36,12 @@ struct Template {
     int parameters = 0;
     int spine = 0; // the applications on the body's spine that are rebuilt, at most Unwound::kMost
     std::vector<Instruction> code;
+    // A body that is a spine of parameters only, (p0 p1 .. pm) as for the pair combinators,
+    // with its whole spine rebuilt: which argument each leaf takes, head first. Then the
+    // instantiation needs no result stack.
+    bool argumentSpine = false;
+    std::uint8_t leaves[Unwound::kMost + 1];
+    Node* spineNodes[Unwound::kMost]; // the body nodes of the spine, innermost first
     // A body that is a let form { w e b with a letter w, split in two: its value e from the
     // same arguments, and its body b from the arguments and the value as one more argument.
     // Null for any other body, and below the deepest level that is split.
@@ -49,6 +55,9 @@ struct Template {
 // Compiles the substitution of the letters in the mask into the body d, letter v taking
 // argument slot[v - 'a'].
 void compileBody(Template* t, Node* d, const int* slot, std::uint32_t mask);
+
+// Notes whether the compiled body of t is a spine of parameters only.
+void noteArgumentSpine(Template* t);
 
 // How many let forms at the top of a definition's body, one inside the other, are split.
 constexpr int kMostLetLevels = 4;
@@ -159,11 +168,28 @@ void compileBody(Template* t, Node* d, const int* slot, std::uint32_t mask) {
             i.spine = false;
         t->spine = 0;
     }
+    noteArgumentSpine(t);
+}
+
+void noteArgumentSpine(Template* t) {
+    if (t->spine == 0 || t->code.size() != static_cast<std::size_t>(2 * t->spine + 1))
+        return;
+    int leaves = 0;
+    int applications = 0;
+    for (const Instruction& i : t->code) {
+        if (i.op == Op::argument)
+            t->leaves[leaves++] = i.argument;
+        else if (i.op == Op::application && i.spine)
+            t->spineNodes[applications++] = i.node;
+        else
+            return;
+    }
+    t->argumentSpine = true;
 }
 
 // The templates by definition node, in a direct-mapped cache. A slot holds its definition,
 // so the node cannot be freed and its address reused while the slot names it.
-Template& templateOf(Node* definition) {
+[[gnu::always_inline]] inline Template& templateOf(Node* definition) {
     constexpr std::size_t kSlots = 4096;
     static auto& slots = *new std::vector<std::unique_ptr<Template>>(kSlots);
     const auto address = reinterpret_cast<std::uintptr_t>(definition);
@@ -198,7 +224,7 @@ const Template* templateOf(Node* body, unsigned char v) {
 }
 
 // (p x) from two references, handed over; the node n itself when p and x are its own parts.
-Node* rebuilt(Node* n, Node* p, Node* x) {
+[[gnu::always_inline]] inline Node* rebuilt(Node* n, Node* p, Node* x) {
     if (p == functionOf(n) && x == argumentOf(n)) {
         releaseNode(p);
         releaseNode(x);
@@ -348,10 +374,15 @@ WorkStack<Node*>& resultStack() {
     return results;
 }
 
+// The spine h x1 .. xm of an instantiated body (m >= 1, references handed over), its
+// applications' body nodes in spineNodes, as the machine would go on with it.
+inline NodeRef unwindSpine(Node* const* spine, Node* const* spineNodes, int m, Unwound& unwound,
+                    SpineParts* parts);
+
 // Runs a template, leaving its spine's applications of negative arity unbuilt. With `parts`,
 // a saturated application (h x1 .. xa0) that the spine would start with is left unbuilt
 // too, in `parts`, and the result is null.
-NodeRef runUnwound(const Template& t, Node* const* args, Unwound& unwound,
+[[gnu::always_inline]] inline NodeRef runUnwound(const Template& t, Node* const* args, Unwound& unwound,
                    SpineParts* parts = nullptr) {
     unwound.count = 0;
     if (parts != nullptr)
@@ -362,6 +393,14 @@ NodeRef runUnwound(const Template& t, Node* const* args, Unwound& unwound,
         Node* r = i.op == Op::argument ? args[i.argument] : i.node;
         retainNode(r);
         return NodeRef::adopt(r);
+    }
+    if (t.argumentSpine) {
+        Node* spine[Unwound::kMost + 1];
+        for (int k = 0; k <= t.spine; ++k) {
+            spine[k] = args[t.leaves[k]];
+            retainNode(spine[k]);
+        }
+        return unwindSpine(spine, t.spineNodes, t.spine, unwound, parts);
     }
     WorkStack<Node*>& results = resultStack();
     if (t.spine == 0) {
@@ -375,11 +414,20 @@ NodeRef runUnwound(const Template& t, Node* const* args, Unwound& unwound,
     run(t, args, results, true, spineNodes);
     const int m = t.spine;
     RILL_ASSERT(results.size() == floor + 1 + static_cast<std::size_t>(m));
+    Node* spine[Unwound::kMost + 1];
+    for (int k = 0; k <= m; ++k)
+        spine[k] = results.at(floor + static_cast<std::size_t>(k));
+    results.resize(floor);
+    return unwindSpine(spine, spineNodes, m, unwound, parts);
+}
+
+[[gnu::always_inline]] inline NodeRef unwindSpine(Node* const* spine, Node* const* spineNodes, int m, Unwound& unwound,
+                    SpineParts* parts) {
     // The built spine would be N1 = (h x1), ..., Nm = (Nm-1 xm), of arities a0 - 1, ...,
     // a0 - m for a head h of arity a0 that is not data and not unbounded. The machine takes
     // every Nk of negative arity apart, pushing the argument frame xk, until it reaches Nj,
     // j = a0; N1 is always built, since the machine looks at its head as a whole.
-    Node* h = results.at(floor);
+    Node* h = spine[0];
     int built = m;
     bool saturated = false;
     if (!isDataNode(h)) {
@@ -390,23 +438,20 @@ NodeRef runUnwound(const Template& t, Node* const* args, Unwound& unwound,
         }
     }
     for (int k = m; k > built; --k)
-        unwound.arguments[unwound.count++] = results.at(floor + static_cast<std::size_t>(k));
+        unwound.arguments[unwound.count++] = spine[k];
     if (parts != nullptr && saturated) {
         parts->head = h;
         parts->count = built;
         for (int k = 1; k <= built; ++k) {
-            parts->arguments[k - 1] = results.at(floor + static_cast<std::size_t>(k));
+            parts->arguments[k - 1] = spine[k];
             parts->nodes[k - 1] = spineNodes[k - 1];
         }
-        results.resize(floor);
         return NodeRef();
     }
+    // Every reference of the spine changes hands: into the focus or into the frames.
     Node* focus = h;
     for (int k = 1; k <= built; ++k)
-        focus = rebuilt(spineNodes[k - 1], focus, results.at(floor + static_cast<std::size_t>(k)));
-    // Every reference on the stack has changed hands: into the focus or into the frames.
-    for (int k = 0; k <= m; ++k)
-        results.pop();
+        focus = rebuilt(spineNodes[k - 1], focus, spine[k]);
     return NodeRef::adopt(focus);
 }
 
@@ -483,8 +528,12 @@ NodeRef instantiateDefinition(Node* definition, Node* const* args, int count, Un
 }
 
 NodeRef buildSpine(SpineParts& parts) {
+    return buildSpineTo(parts, parts.count);
+}
+
+NodeRef buildSpineTo(SpineParts& parts, int count) {
     Node* focus = parts.head;
-    for (int k = 0; k < parts.count; ++k)
+    for (int k = 0; k < count; ++k)
         focus = rebuilt(parts.nodes[k], focus, parts.arguments[k]);
     parts.count = 0;
     return NodeRef::adopt(focus);

@@ -15,7 +15,7 @@ public:
     bool empty(std::size_t floor) const { return size_ == floor; }
     std::size_t size() const { return size_; }
     void push(T item) {
-        if (size_ == items_.size()) [[unlikely]]
+        if (size_ == capacity_) [[unlikely]]
             grow();
         items_[size_++] = std::move(item);
     }
@@ -23,7 +23,7 @@ public:
     // Room for n more items above the top, for a walk that pushes through a raw pointer and
     // then sets the size it reached.
     T* reserve(std::size_t n) {
-        while (items_.size() < size_ + n)
+        while (capacity_ < size_ + n)
             grow();
         return items_.data() + size_;
     }
@@ -33,10 +33,14 @@ public:
     T pop() { return std::move(items_[--size_]); }
 
 private:
-    [[gnu::noinline]] void grow() { items_.resize(items_.size() * 2 + 64); }
+    [[gnu::noinline]] void grow() {
+        items_.resize(items_.size() * 2 + 64);
+        capacity_ = items_.size();
+    }
 
     std::vector<T> items_;
     std::size_t size_ = 0;
+    std::size_t capacity_ = 0; // items_.size(), kept at hand for the common path
 };
 
 } // namespace rill
