@@ -528,12 +528,8 @@ NodeRef instantiateDefinition(Node* definition, Node* const* args, int count, Un
 }
 
 NodeRef buildSpine(SpineParts& parts) {
-    return buildSpineTo(parts, parts.count);
-}
-
-NodeRef buildSpineTo(SpineParts& parts, int count) {
     Node* focus = parts.head;
-    for (int k = 0; k < count; ++k)
+    for (int k = 0; k < parts.count; ++k)
         focus = rebuilt(parts.nodes[k], focus, parts.arguments[k]);
     parts.count = 0;
     return NodeRef::adopt(focus);

@@ -47,9 +47,6 @@ struct SpineParts {
 // Builds the applications left in `parts`, as the instantiation would have built them, and
 // empties it.
 NodeRef buildSpine(SpineParts& parts);
-// The same for the first `count` arguments only, (h x1 .. xcount); the references of the
-// arguments beyond them stay with the caller.
-NodeRef buildSpineTo(SpineParts& parts, int count);
 
 // A definition instantiated as the machine would go on with it. Like
 // instantiateTemplateUnwound, except that a let form { w e b at the top of the body is
