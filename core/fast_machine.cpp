@@ -51,7 +51,7 @@ Node* frameArgument(const Frame& f) {
 }
 
 // (p x) from two references, handed over.
-[[gnu::always_inline]] inline Node* applied(Node* p, Node* x) {
+Node* applied(Node* p, Node* x) {
     Node* n = newApplicationNode(p, x);
     ++n->header;
     classifyIfPartsAre(n);

@@ -189,7 +189,7 @@ void noteArgumentSpine(Template* t) {
 
 // The templates by definition node, in a direct-mapped cache. A slot holds its definition,
 // so the node cannot be freed and its address reused while the slot names it.
-[[gnu::always_inline]] inline Template& templateOf(Node* definition) {
+Template& templateOf(Node* definition) {
     constexpr std::size_t kSlots = 4096;
     static auto& slots = *new std::vector<std::unique_ptr<Template>>(kSlots);
     const auto address = reinterpret_cast<std::uintptr_t>(definition);
@@ -224,7 +224,7 @@ const Template* templateOf(Node* body, unsigned char v) {
 }
 
 // (p x) from two references, handed over; the node n itself when p and x are its own parts.
-[[gnu::always_inline]] inline Node* rebuilt(Node* n, Node* p, Node* x) {
+Node* rebuilt(Node* n, Node* p, Node* x) {
     if (p == functionOf(n) && x == argumentOf(n)) {
         releaseNode(p);
         releaseNode(x);
@@ -382,7 +382,7 @@ inline NodeRef unwindSpine(Node* const* spine, Node* const* spineNodes, int m, U
 // Runs a template, leaving its spine's applications of negative arity unbuilt. With `parts`,
 // a saturated application (h x1 .. xa0) that the spine would start with is left unbuilt
 // too, in `parts`, and the result is null.
-[[gnu::always_inline]] inline NodeRef runUnwound(const Template& t, Node* const* args, Unwound& unwound,
+NodeRef runUnwound(const Template& t, Node* const* args, Unwound& unwound,
                    SpineParts* parts = nullptr) {
     unwound.count = 0;
     if (parts != nullptr)
@@ -421,7 +421,7 @@ inline NodeRef unwindSpine(Node* const* spine, Node* const* spineNodes, int m, U
     return unwindSpine(spine, spineNodes, m, unwound, parts);
 }
 
-[[gnu::always_inline]] inline NodeRef unwindSpine(Node* const* spine, Node* const* spineNodes, int m, Unwound& unwound,
+NodeRef unwindSpine(Node* const* spine, Node* const* spineNodes, int m, Unwound& unwound,
                     SpineParts* parts) {
     // The built spine would be N1 = (h x1), ..., Nm = (Nm-1 xm), of arities a0 - 1, ...,
     // a0 - m for a head h of arity a0 that is not data and not unbounded. The machine takes
