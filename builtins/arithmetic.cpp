@@ -325,16 +325,18 @@ NodeRef operateSameBytes(Operation op, NodeRef& x, const NodeRef& y, ValueKind k
 }
 
 NodeRef operate(Operation op, NodeRef call) {
-    auto [x, y] = takeArguments<2>(std::move(call));
-    // the common cases first: two short integers, a long one and a short one
+    // the common cases first: two short integers, read where they stand in the call
     std::int64_t a = 0, b = 0;
-    const bool shortX = readShortInteger(x.get(), a);
-    const bool shortY = readShortInteger(y.get(), b);
+    const bool shortX = readShortInteger(firstArgumentOf(call), a);
+    const bool shortY = readShortInteger(secondArgumentOf(call), b);
     if (shortX && shortY) {
         NodeRef small;
         if (operateShort(op, a, b, small))
             return small;
-    } else if (shortX || shortY) {
+    }
+    auto [x, y] = takeArguments<2>(std::move(call));
+    // then a long integer and a short one
+    if (shortX != shortY) {
         NodeRef r = operateLongAndShort(op, x, y, shortX, a, b);
         if (!r.empty())
             return r;

@@ -48,6 +48,14 @@ NodeRef makeTruth(bool value); // a new "K" for true, "H" for false
 NodeRef makeFailure();         // a new "Z"
 NodeRef makeNothing();         // a new "I", the result of a procedure
 
+// The two arguments of a saturated call ((b a1) a2) of arity 2, borrowed where they stand.
+inline Node* firstArgumentOf(const NodeRef& call) {
+    return argumentOf(functionOf(call.get()));
+}
+inline Node* secondArgumentOf(const NodeRef& call) {
+    return argumentOf(call.get());
+}
+
 // Takes a saturated call of arity N apart: element k - 1 is argument ak. The call is consumed.
 template <std::size_t N> std::array<NodeRef, N> takeArguments(NodeRef call) {
     std::array<NodeRef, N> arguments;

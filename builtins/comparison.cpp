@@ -79,9 +79,10 @@ Order compareWithinKind(const NodeRef& x, const NodeRef& y, ValueKind kind) {
 
 // less (strict = true) and gteq (strict = false).
 NodeRef orderBuiltin(NodeRef call, bool strict) {
-    auto [x, y] = takeArguments<2>(std::move(call));
-    if (int c = 0; compareIntegerAtoms(x.get(), y.get(), c)) // the common case, on the texts
+    // the common case, on the texts where they stand in the call
+    if (int c = 0; compareIntegerAtoms(firstArgumentOf(call), secondArgumentOf(call), c))
         return makeTruth((c < 0) == strict);
+    auto [x, y] = takeArguments<2>(std::move(call));
     const ValueKind kx = valueKind(x), ky = valueKind(y);
     if (kx == ValueKind::other || ky == ValueKind::other)
         return makeFailure();
@@ -95,11 +96,14 @@ NodeRef orderBuiltin(NodeRef call, bool strict) {
 
 // same (equal = true) and diff (equal = false).
 NodeRef equalityBuiltin(NodeRef call, bool equal) {
-    auto [x, y] = takeArguments<2>(std::move(call));
-    if (x.get() == y.get())
+    // the common cases, on the terms where they stand in the call
+    Node* first = firstArgumentOf(call);
+    Node* second = secondArgumentOf(call);
+    if (first == second)
         return makeTruth(equal);
-    if (int c = 0; compareIntegerAtoms(x.get(), y.get(), c)) // the common case, on the texts
+    if (int c = 0; compareIntegerAtoms(first, second, c))
         return makeTruth((c == 0) == equal);
+    auto [x, y] = takeArguments<2>(std::move(call));
     const ValueKind kx = valueKind(x), ky = valueKind(y);
     if (kx == ValueKind::other || ky == ValueKind::other)
         return makeFailure();

@@ -197,11 +197,14 @@ std::size_t measureText(const Node* atom) {
         }
         return i + 1 + payload;
     }
+    case '\0': return 0;
     default:
         if (s[0] >= '0' && s[0] <= '9') {
             const std::uint32_t len = spanOf(atom);
             return len != 0 ? len : std::strlen(s);
         }
+        if (s[1] == '\0')
+            return 1; // a letter
         return std::strlen(s);
     }
 }
