@@ -85,7 +85,8 @@ public:
                     focus_ = nullptr;
                     return NodeRef::adopt(a);
                 }
-                if (!applyFromFrames())
+                // Only an argument frame on top can start the frames a value is applied from.
+                if (!frames_.top().argument() || !applyFromFrames())
                     plugValue();
                 continue;
             }

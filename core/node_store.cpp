@@ -1,12 +1,12 @@
 #include "core/node_store.h"
 
 #include "core/out_of_memory.h"
+#include "core/work_stack.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <malloc.h>
-#include <vector>
 
 namespace rill {
 
@@ -143,7 +143,7 @@ void freeNode(Node* n) {
     // Children whose last reference goes with their parent are freed from this work list, so
     // a chain of any length costs heap, not machine stack. The function part of each
     // application is given back before its argument part.
-    static auto& pending = *new std::vector<Node*>; // never destroyed: nodes die at exit too
+    static auto& pending = *new WorkStack<Node*>; // never destroyed: nodes die at exit too
     const std::size_t floor = pending.size();
     for (;;) {
         if (isAtomNode(n)) {
@@ -160,7 +160,7 @@ void freeNode(Node* n) {
             if (!xDies)
                 releaseNode(x);
             if (fDies && xDies) {
-                pending.push_back(x);
+                pending.push(x);
                 n = f;
                 continue;
             }
@@ -173,10 +173,9 @@ void freeNode(Node* n) {
                 continue;
             }
         }
-        if (pending.size() == floor)
+        if (pending.empty(floor))
             return;
-        n = pending.back();
-        pending.pop_back();
+        n = pending.pop();
     }
 }
 
