@@ -377,7 +377,7 @@ WorkStack<Node*>& resultStack() {
 // The spine h x1 .. xm of an instantiated body (m >= 1, references handed over), its
 // applications' body nodes in spineNodes, as the machine would go on with it.
 inline NodeRef unwindSpine(Node* const* spine, Node* const* spineNodes, int m, Unwound& unwound,
-                    SpineParts* parts);
+                           SpineParts* parts);
 
 // Runs a template, leaving its spine's applications of negative arity unbuilt. With `parts`,
 // a saturated application (h x1 .. xa0) that the spine would start with is left unbuilt
