@@ -133,6 +133,21 @@ TEST(FastMachine, GoesStraightFromAConstantToItsValueUnderArguments) {
     expectSameRuns("K(lam 6 7),lam\\(x\\y\\x-y)");
 }
 
+TEST(FastMachine, InstantiatesABodyThatIsASpineOfParametersAsThePlainMachineDoes) {
+    // the head parameter: a selector, a built-in, a number, a string, a lambda, a definition
+    expectSameRuns("K(V 1 2 K + V 1 2 H + V 3 4 plus)");
+    expectSameRuns("K(rank(sw 1 2 (x\\y\\y+x)) + sw 5 6 K),sw\\a\\b\\f\\f b a");
+    expectSameRuns("K(sw 1 2 3),sw\\a\\b\\f\\f b a");
+    expectSameRuns("K(rank(sw 1 [ab] [cd])),sw\\a\\b\\f\\f b a");
+    expectSameRuns("K(sw 7 8 mi),sw\\a\\b\\f\\f b a,mi\\x\\y\\x-y");
+    // more arguments than the head takes, and fewer
+    expectSameRuns("K(sw 1 2 K 9 + sw 1 2 (H I) 5),sw\\a\\b\\f\\f b a");
+    expectSameRuns("K(sw 1 2 (x\\y\\z\\x+y+z) 3),sw\\a\\b\\f\\f b a");
+    // a parameter taken twice, and one not taken
+    expectSameRuns("K(du 3 plus),du\\a\\f\\f a a");
+    expectSameRuns("K(dr 3 4 plus),dr\\a\\b\\f\\f a a");
+}
+
 TEST(FastMachine, ALongChainOfPendingWorkCostsNoMachineStack) {
     expectSameRuns("K(count 50000),count\\n\\(n<1)(0)(1+count(n-1))");
 }
