@@ -42,6 +42,12 @@ struct Template {
     bool argumentSpine = false;
     std::uint8_t leaves[Unwound::kMost + 1];
     Node* spineNodes[Unwound::kMost]; // the body nodes of the spine, innermost first
+    // A body whose spine's head is a parameter, as in a stream s h t or a truth b x y: where
+    // the code of each spine argument k = 1 .. spine starts, and where it ends (the spine
+    // application that takes it), so that one argument can be built alone.
+    bool parameterHead = false;
+    std::uint16_t argumentBegin[Unwound::kMost + 1];
+    std::uint16_t argumentEnd[Unwound::kMost + 1];
     // A body that is a let form { w e b with a letter w, split in two: its value e from the
     // same arguments, and its body b from the arguments and the value as one more argument.
     // Null for any other body, and below the deepest level that is split.
@@ -172,7 +178,23 @@ void compileBody(Template* t, Node* d, const int* slot, std::uint32_t mask) {
 }
 
 void noteArgumentSpine(Template* t) {
-    if (t->spine == 0 || t->code.size() != static_cast<std::size_t>(2 * t->spine + 1))
+    if (t->spine == 0)
+        return;
+    const Instruction& head = t->code[0];
+    if (head.op == Op::argument) {
+        int k = 0;
+        std::size_t begin = 1;
+        for (std::size_t i = 1; i < t->code.size(); ++i) {
+            if (t->code[i].op == Op::application && t->code[i].spine) {
+                ++k;
+                t->argumentBegin[k] = static_cast<std::uint16_t>(begin);
+                t->argumentEnd[k] = static_cast<std::uint16_t>(i);
+                begin = i + 1;
+            }
+        }
+        t->parameterHead = k == t->spine && t->code.size() < 65536;
+    }
+    if (t->code.size() != static_cast<std::size_t>(2 * t->spine + 1))
         return;
     int leaves = 0;
     int applications = 0;
@@ -263,13 +285,14 @@ Node* rebuiltLet(Node* n, Node* e, Node* b) {
 // Runs the template's code onto the result stack. With `skipSpine` the spine's applications
 // are not built: the head and the spine's arguments x1 .. xm are left on the stack, in that
 // order, and their body nodes in `spineNodes`.
-void run(const Template& t, Node* const* args, WorkStack<Node*>& results, bool skipSpine,
-         Node** spineNodes) {
+void runRange(const Instruction* begin, const Instruction* end, Node* const* args,
+              WorkStack<Node*>& results, bool skipSpine, Node** spineNodes) {
     // Each instruction pushes at most one term, so the code's length bounds the stack.
-    Node** const bottom = results.reserve(t.code.size());
+    Node** const bottom = results.reserve(static_cast<std::size_t>(end - begin));
     Node** top = bottom;
     int spineSeen = 0;
-    for (const Instruction& i : t.code) {
+    for (const Instruction* at = begin; at != end; ++at) {
+        const Instruction& i = *at;
         switch (i.op) {
         case Op::shared:
             retainNode(i.node);
@@ -300,6 +323,12 @@ void run(const Template& t, Node* const* args, WorkStack<Node*>& results, bool s
         }
     }
     results.resize(results.size() + static_cast<std::size_t>(top - bottom));
+}
+
+void run(const Template& t, Node* const* args, WorkStack<Node*>& results, bool skipSpine,
+         Node** spineNodes) {
+    const Instruction* code = t.code.data();
+    runRange(code, code + t.code.size(), args, results, skipSpine, spineNodes);
 }
 
 // The substitution walk for one letter, on raw nodes: the same nodes are visited in the same
@@ -379,6 +408,57 @@ WorkStack<Node*>& resultStack() {
 inline NodeRef unwindSpine(Node* const* spine, Node* const* spineNodes, int m, Unwound& unwound,
                            SpineParts* parts);
 
+// The one instruction of the body of the definition named by the atom h, when its body is
+// a parameter alone (K a b = a) or a sub-term without parameters (H a = I); null for any
+// other atom. `parameters` is then the definition's number of parameters.
+const Instruction* selectorBody(Node* h, int& parameters) {
+    const NameLookup name = resolveName(h, {});
+    if (name.builtin != nullptr || name.entry == nullptr)
+        return nullptr;
+    Node* definition = name.entry->second.get();
+    if (!isLambdaForm(definition))
+        return nullptr;
+    const Template& d = templateOf(definition);
+    if (d.code.size() != 1 || d.letValue != nullptr)
+        return nullptr;
+    parameters = d.parameters;
+    return &d.code[0];
+}
+
+// A body (h x1 .. xm) whose head h comes out as a lazy atom naming such a definition, of p
+// parameters, p <= m, p the atom's arity: the machine would contract (h x1 .. xp) at once
+// to the chosen xj, or to the definition's own sub-term, under the argument frames
+// xm .. xp+1. Only what is taken and those frames are built here; the other arguments would
+// be dropped unseen (building them classifies no atom, since the body and the arguments are
+// classified already, and calls nothing). Empty when this does not apply, with nothing
+// built.
+NodeRef selectFromSpine(const Template& t, Node* const* args, Unwound& unwound) {
+    // A strict head has its arguments worked out first: only a lazy one drops them unseen.
+    Node* h = args[t.code[0].argument];
+    if (!isAtomNode(h) || !kLazyHeads.lazy[firstByteOf(h)])
+        return NodeRef();
+    const int m = t.spine;
+    const int a0 = arityOf(h);
+    if (a0 < 1 || a0 > m)
+        return NodeRef();
+    int p = 0;
+    const Instruction* body = selectorBody(h, p);
+    if (body == nullptr || p != a0)
+        return NodeRef();
+    WorkStack<Node*>& results = resultStack();
+    const Instruction* code = t.code.data();
+    const auto build = [&](int k) {
+        runRange(code + t.argumentBegin[k], code + t.argumentEnd[k], args, results, false,
+                 nullptr);
+        return results.pop();
+    };
+    for (int k = m; k > a0; --k)
+        unwound.arguments[unwound.count++] = build(k);
+    if (body->op == Op::argument)
+        return NodeRef::adopt(build(body->argument + 1));
+    return NodeRef(body->node);
+}
+
 // Runs a template, leaving its spine's applications of negative arity unbuilt. With `parts`,
 // a saturated application (h x1 .. xa0) that the spine would start with is left unbuilt
 // too, in `parts`, and the result is null.
@@ -401,6 +481,11 @@ NodeRef runUnwound(const Template& t, Node* const* args, Unwound& unwound,
             retainNode(spine[k]);
         }
         return unwindSpine(spine, t.spineNodes, t.spine, unwound, parts);
+    }
+    if (t.parameterHead) {
+        NodeRef r = selectFromSpine(t, args, unwound);
+        if (!r.empty())
+            return r;
     }
     WorkStack<Node*>& results = resultStack();
     if (t.spine == 0) {

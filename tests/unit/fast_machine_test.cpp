@@ -148,6 +148,21 @@ TEST(FastMachine, InstantiatesABodyThatIsASpineOfParametersAsThePlainMachineDoes
     expectSameRuns("K(dr 3 4 plus),dr\\a\\b\\f\\f a a");
 }
 
+TEST(FastMachine, BuildsOnlyTheArgumentASelectorHeadTakes) {
+    // streams as functions of a selector, and truths applied to two branches
+    expectSameRuns("K(sm(tk(5,fr(1)),0)),fr\\n\\s\\s n (fr(n+1)),"
+                   "tk\\k\\l\\s\\(k<1)(s 0 0)(s (l K) (tk(k-1,l H))),"
+                   "sm\\l\\a\\(l K=0)(a)(sm(l H,a+l(K)))");
+    expectSameRuns("K((if (3<4) (1+2) (5*6)) + (if (4<3) (1+2) (5*6))),if\\b\\x\\y\\b x y");
+    // more arguments than the selector takes, a selector of the program, one of three
+    expectSameRuns("K((ap K (x\\x+1) 9 4) + (ap H 9 (x\\x*2) 4)),ap\\f\\a\\b\\c\\f a b c");
+    expectSameRuns("K(ap sn 1 2 3),ap\\f\\a\\b\\c\\f (a+0) (b+0) (c+0),sn\\x\\y\\z\\y");
+    expectSameRuns("K(ap I (x\\y\\x+y) 2 3),ap\\f\\a\\b\\c\\f (a+0) (b+0) (c+0)");
+    // a selector redefined by a load after its atom was classified
+    expectSameRuns("K(ap (ld(sn)) 1 2 3),ap\\f\\a\\b\\c\\f (a+0) (b+0) (c+0),"
+                   "sn\\x\\y\\z\\y,ld\\v\\sq(load([0,sn\\x\\y\\x]),v),sq\\a\\b\\b");
+}
+
 TEST(FastMachine, ALongChainOfPendingWorkCostsNoMachineStack) {
     expectSameRuns("K(count 50000),count\\n\\(n<1)(0)(1+count(n-1))");
 }
