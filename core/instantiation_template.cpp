@@ -524,6 +524,17 @@ NodeRef unwindSpine(Node* const* spine, Node* const* spineNodes, int m, Unwound&
     }
     for (int k = m; k > built; --k)
         unwound.arguments[unwound.count++] = spine[k];
+    if (saturated && isAtomNode(h) && kLazyHeads.lazy[firstByteOf(h)]) {
+        // (h x1 .. xa0) with h a lazy selector is contracted at once to what it takes.
+        int p = 0;
+        if (const Instruction* body = selectorBody(h, p); body != nullptr && p == built) {
+            Node* taken = body->op == Op::argument ? spine[body->argument + 1] : body->node;
+            retainNode(taken);
+            for (int k = 0; k <= built; ++k)
+                releaseNode(spine[k]);
+            return NodeRef::adopt(taken);
+        }
+    }
     if (parts != nullptr && saturated) {
         parts->head = h;
         parts->count = built;

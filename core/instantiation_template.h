@@ -17,8 +17,10 @@ struct Unwound;
 // The same, for a machine that would take the body's spine apart at once: while the built
 // term would be an application (p x) of negative arity, x becomes an argument frame in
 // `unwound` instead and p is looked at, down to the first application of the spine. The
-// returned focus and frames are exactly what the machine's own steps would leave. A count
-// that is not the definition's number of parameters gives an empty handle, and no frames.
+// returned focus and frames are exactly what the machine's own steps would leave; a
+// saturated lazy selector that the spine then starts with (K, I, H ...) is contracted too,
+// to what it takes, as the machine would at once. A count that is not the definition's
+// number of parameters gives an empty handle, and no frames.
 NodeRef instantiateTemplateUnwound(Node* definition, Node* const* args, int count,
                                    Unwound& unwound);
 

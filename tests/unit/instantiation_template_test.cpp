@@ -130,20 +130,24 @@ TEST_F(InstantiationTemplate, AnArgumentThatIsTheVariableItselfKeepsTheBodyNode)
 }
 
 TEST_F(InstantiationTemplate, TheUnwoundSpineIsWhatTheMachineWouldLeave) {
-    // K has arity 2: (K a b c d) is built as (K a b) with the frames d, then c on top.
-    NodeRef d = term("a\\b\\c\\d\\K a b c d");
+    // T has arity 2: (T a b c d) is built as (T a b) with the frames d, then c on top.
     std::vector<NodeRef> args{makeAtom("1"), makeAtom("2"), makeAtom("3"), makeAtom("4")};
     std::vector<Node*> raw;
     for (const NodeRef& a : args)
         raw.push_back(a.get());
-    Unwound unwound;
-    NodeRef focus = instantiateTemplateUnwound(d.get(), raw.data(), 4, unwound);
-    EXPECT_EQ(show(focus), "(K 1 2)");
-    ASSERT_EQ(unwound.count, 2);
-    EXPECT_STREQ(atomBytes(unwound.arguments[0]), "4"); // deepest first
-    EXPECT_STREQ(atomBytes(unwound.arguments[1]), "3");
-    for (int i = 0; i < unwound.count; ++i)
-        releaseNode(unwound.arguments[i]);
+    for (const auto& [body, built] : {std::pair{"a\\b\\c\\d\\T a b c d", "(T 1 2)"},
+                                      // the selector K is contracted at once to a
+                                      std::pair{"a\\b\\c\\d\\K a b c d", "1"}}) {
+        NodeRef d = term(body);
+        Unwound unwound;
+        NodeRef focus = instantiateTemplateUnwound(d.get(), raw.data(), 4, unwound);
+        EXPECT_EQ(show(focus), built);
+        ASSERT_EQ(unwound.count, 2);
+        EXPECT_STREQ(atomBytes(unwound.arguments[0]), "4"); // deepest first
+        EXPECT_STREQ(atomBytes(unwound.arguments[1]), "3");
+        for (int i = 0; i < unwound.count; ++i)
+            releaseNode(unwound.arguments[i]);
+    }
     // A head of arity 0 still has its first application built.
     NodeRef e = term("a\\b\\plus a b");
     Unwound none;
