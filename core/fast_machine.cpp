@@ -425,8 +425,8 @@ private:
     // A call of a defined name or a built-in, contracted here without the general dispatch:
     // a head atom naming a definition with parameters is instantiated from its template, one
     // naming a built-in calls it. Every other head takes the general way. False when this way
-    // does not apply; nothing has happened then.
-    // The focus's spine is (h a1 .. acount), h an atom, with no part of it data.
+    // does not apply; nothing has happened then. The focus's spine is (h a1 .. acount), h an
+    // atom, with no part of it data.
     bool contractCall(Node* h, int count) {
         Node* a = focus_;
         if (count == 0 || count > kMostArguments)
@@ -550,6 +550,7 @@ private:
             contractInGeneral();
     }
 
+    // The contraction of the focus by the rules the plain machine uses too.
     void contractInGeneral() {
         Node* a = focus_;
         focus_ = nullptr;
