@@ -61,7 +61,8 @@ struct Task {
 
 class ExpressionParse {
 public:
-    explicit ExpressionParse(AtomCache* atoms = nullptr) : atoms_(atoms) {}
+    explicit ExpressionParse(AtomCache* atoms = nullptr, std::vector<AtomOrigin>* origins = nullptr)
+        : atoms_(atoms), origins_(origins) {}
 
     // Parses the text from the level: runs every task to the end and hands out the single
     // tree that remains. The scratch space is kept for the next text.
@@ -76,7 +77,7 @@ public:
             perform(task);
         }
         RILL_ASSERT(values_.size() == 1);
-        ParseOutcome outcome{std::move(values_.back()), std::move(badTerm_)};
+        ParseOutcome outcome{std::move(values_.back()), std::move(badTerm_), badTermAt_};
         values_.clear();
         badTerm_.clear();
         return outcome;
@@ -86,7 +87,10 @@ private:
     static Task parseTask(int level, std::size_t begin, std::size_t end) {
         return Task{TaskKind::Parse, static_cast<std::uint8_t>(level), 0, begin, end};
     }
-    static Task combineTask(TaskKind kind, unsigned char op = 0) { return Task{kind, 0, op, 0, 0}; }
+    // A combining task; an operator's or prefix's task keeps the position of its character.
+    static Task combineTask(TaskKind kind, unsigned char op = 0, std::size_t at = 0) {
+        return Task{kind, 0, op, at, 0};
+    }
     unsigned char byteAt(std::size_t i) const { return static_cast<unsigned char>(text_[i]); }
 
     // A level schedules its tasks in the order they are to run between beginSchedule and
@@ -114,19 +118,19 @@ private:
         case TaskKind::Operator: {
             NodeRef r = popValue();
             NodeRef l = popValue();
-            values_.push_back(apply(operatorAtom(task.op), std::move(l), std::move(r)));
+            values_.push_back(apply(operatorAtom(task.op, task.begin), std::move(l), std::move(r)));
             return;
         }
         case TaskKind::Prefix: {
             NodeRef x = popValue();
-            values_.push_back(apply(operatorAtom(task.op), std::move(x)));
+            values_.push_back(apply(operatorAtom(task.op, task.begin), std::move(x)));
             return;
         }
         case TaskKind::Brace: {
             NodeRef r = popValue();
             NodeRef e = popValue();
             NodeRef l = popValue();
-            values_.push_back(apply(atom("{"), std::move(l), std::move(e), std::move(r)));
+            values_.push_back(apply(atomAt("{", task.begin), std::move(l), std::move(e), std::move(r)));
             return;
         }
         }
@@ -138,9 +142,17 @@ private:
         return atoms_ != nullptr ? atoms_->atomOf(text) : makeAtom(text);
     }
 
-    NodeRef operatorAtom(unsigned char op) {
+    // The atom of a text made at a position, whose origin is recorded when origins are kept.
+    NodeRef atomAt(std::string_view text, std::size_t at) {
+        NodeRef made = atom(text);
+        if (origins_ != nullptr)
+            origins_->push_back({made.get(), at});
+        return made;
+    }
+
+    NodeRef operatorAtom(unsigned char op, std::size_t at) {
         const char text = static_cast<char>(op);
-        return atom(std::string_view(&text, 1));
+        return atomAt(std::string_view(&text, 1), at);
     }
 
     // A level that finds nothing of its own hands the same text straight to the next one.
@@ -171,13 +183,13 @@ private:
                 break;
             case 9:
                 if (begin == end) {
-                    values_.push_back(atom("}"));
+                    values_.push_back(atomAt("}", begin));
                     return;
                 }
                 if (isPrefixOperator(byteAt(end - 1))) {
                     const std::size_t mark = beginSchedule();
                     tasks_.push_back(parseTask(9, begin, end - 1));
-                    tasks_.push_back(combineTask(TaskKind::Prefix, byteAt(end - 1)));
+                    tasks_.push_back(combineTask(TaskKind::Prefix, byteAt(end - 1), end - 1));
                     endSchedule(mark);
                     return;
                 }
@@ -187,7 +199,7 @@ private:
                 if (isPrefixOperator(byteAt(begin))) {
                     const std::size_t mark = beginSchedule();
                     tasks_.push_back(parseTask(10, begin + 1, end));
-                    tasks_.push_back(combineTask(TaskKind::Prefix, byteAt(begin)));
+                    tasks_.push_back(combineTask(TaskKind::Prefix, byteAt(begin), begin));
                     endSchedule(mark);
                     return;
                 }
@@ -227,9 +239,9 @@ private:
         tasks_.push_back(parseTask(2, from, end));
         for (auto it = points_.rbegin(); it != points_.rend(); ++it) {
             if (byteAt(*it) == '{')
-                tasks_.push_back(combineTask(TaskKind::Brace));
+                tasks_.push_back(combineTask(TaskKind::Brace, '{', *it));
             else
-                tasks_.push_back(combineTask(TaskKind::Operator, byteAt(*it)));
+                tasks_.push_back(combineTask(TaskKind::Operator, byteAt(*it), *it));
         }
         endSchedule(mark);
         return true;
@@ -246,7 +258,7 @@ private:
         }
         tasks_.push_back(parseTask(1, from, end));
         for (std::size_t k = 0; k < commas_.size(); ++k)
-            tasks_.push_back(combineTask(TaskKind::Operator, ','));
+            tasks_.push_back(combineTask(TaskKind::Operator, ',', commas_[commas_.size() - 1 - k]));
     }
 
     // Levels 2 to 8: all characters of a level bind equally and the fold groups them; space
@@ -266,7 +278,7 @@ private:
                 if (c == ' ' || c == '\n')
                     tasks_.push_back(combineTask(TaskKind::Apply));
                 else
-                    tasks_.push_back(combineTask(TaskKind::Operator, c));
+                    tasks_.push_back(combineTask(TaskKind::Operator, c, points_[k]));
             }
         } else {
             for (std::size_t k = 0; k < points_.size(); ++k) {
@@ -274,7 +286,7 @@ private:
                 tasks_.push_back(parseTask(next, points_[k] + 1, to));
             }
             for (auto it = points_.rbegin(); it != points_.rend(); ++it)
-                tasks_.push_back(combineTask(TaskKind::Operator, byteAt(*it)));
+                tasks_.push_back(combineTask(TaskKind::Operator, byteAt(*it), *it));
         }
         endSchedule(mark);
         return true;
@@ -305,7 +317,7 @@ private:
             RILL_ASSERT(rest < to);
             tasks_.push_back(parseTask(12, rest, to));
             for (std::size_t i = rest; i > start; --i)
-                tasks_.push_back(combineTask(TaskKind::Prefix, byteAt(i - 1)));
+                tasks_.push_back(combineTask(TaskKind::Prefix, byteAt(i - 1), i - 1));
             tasks_.push_back(combineTask(TaskKind::Apply));
         }
         endSchedule(mark);
@@ -350,15 +362,18 @@ private:
         const std::string_view term = text_.substr(begin, end - begin);
         if (isReadableTerm(term)) {
             RILL_ASSERT(term[0] != '(');
-            values_.push_back(atom(term.size() == 1 && term[0] == '\0' ? "\n" : term));
+            values_.push_back(atomAt(term.size() == 1 && term[0] == '\0' ? "\n" : term, begin));
             return;
         }
-        if (badTerm_.empty())
+        if (badTerm_.empty()) {
             badTerm_ = std::string(term);
+            badTermAt_ = begin;
+        }
         values_.push_back(atom("}"));
     }
 
     AtomCache* atoms_;
+    std::vector<AtomOrigin>* origins_;
     std::string_view text_;
     BracketPartners partners_;
     std::vector<Task> tasks_;
@@ -366,6 +381,7 @@ private:
     std::vector<std::size_t> points_; // scratch: split points, run starts or term starts
     std::vector<std::size_t> commas_; // scratch: the commas of a brace or call list
     std::string badTerm_;
+    std::size_t badTermAt_ = 0;
 };
 
 } // namespace
@@ -377,6 +393,11 @@ ParseOutcome parseProgramExpression(const CodeText& text) {
 ParseOutcome parseFromLevel(int level, std::string_view text) {
     ExpressionParse parse;
     return parse.run(text, level);
+}
+
+ParseOutcome parseWithOrigins(std::string_view text, std::vector<AtomOrigin>& origins) {
+    ExpressionParse parse(nullptr, &origins);
+    return parse.run(text, kLoosestLevel);
 }
 
 NodeRef parseExpression(const CodeText& text) {

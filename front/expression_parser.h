@@ -29,12 +29,24 @@ inline constexpr int kTightestLevel = 12;
 struct ParseOutcome {
     NodeRef tree;
     std::string badTerm;
+    std::size_t badTermAt = 0; // the bad term's offset in the text
+};
+
+// Where an atom of a parse stands in its text: a term's atom at the term's first byte, an
+// operator's, prefix's or brace's atom at its character, the "}" of an empty piece where the
+// piece is.
+struct AtomOrigin {
+    const Node* atom;
+    std::size_t offset;
 };
 
 // Parses a normalised text from the loosest level.
 ParseOutcome parseProgramExpression(const CodeText& text);
 // Parses a normalised text from the given level (1..12); the text must be balanced.
 ParseOutcome parseFromLevel(int level, std::string_view text);
+// Parses a normalised text from the loosest level, each atom a node of its own, and records
+// the origin of every atom but the "}" standing for a bad term.
+ParseOutcome parseWithOrigins(std::string_view text, std::vector<AtomOrigin>& origins);
 // Parses a normalised text that holds no bad term (a bad term is an internal failure).
 NodeRef parseExpression(const CodeText& text);
 
