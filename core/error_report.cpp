@@ -8,6 +8,9 @@ namespace rill {
 
 namespace {
 
+// Whether appendLog writes at all.
+bool logEnabled = true;
+
 // Shown characters of the green class: bytes 0x7F to 0xA0 by their offset from 0x7F, and
 // the bytes 0xFF, 0x00 to 0x1F by (byte + 1) mod 256.
 constexpr std::string_view kHighShown = "~!@#$%^&*<>-|+/=\\.`'\":;?0123456789";
@@ -122,7 +125,11 @@ void fatal(std::string_view message) {
     __builtin_unreachable();
 }
 
+void setLogEnabled(bool enabled) { logEnabled = enabled; }
+
 void appendLog(std::string_view text) {
+    if (!logEnabled)
+        return;
     std::FILE* log = std::fopen(kLogPath, "ab");
     if (log == nullptr)
         return;

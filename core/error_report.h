@@ -37,6 +37,9 @@ unsigned char decodeShown(int colourClass, unsigned char shown);
 [[noreturn]] void fatal(std::string_view message);
 // Appends the text to the diagnostic log; a log that cannot be opened or closed drops it.
 void appendLog(std::string_view text);
+// Turns the diagnostic log off (or on again) for this process: a program that runs the checks
+// without running the program (the static checker) leaves the log alone.
+void setLogEnabled(bool enabled);
 // The path of the diagnostic log.
 inline constexpr const char* kLogPath = "/tmp/redv.log";
 
