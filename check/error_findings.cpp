@@ -113,16 +113,18 @@ private:
         NameSuggester locals;
         for (const Node* b : walker.binders)
             locals.add(atomTextOf(b));
-        const std::string referrer = key.empty() ? "TOP" : key;
+        // Names are shown with awkward bytes (a carriage return, bytes above 126) in hexadecimal.
+        const std::string referrer = key.empty() ? "TOP" : escapeName(key);
         for (const Node* atom : walker.undefined) {
-            const std::string name(referencedKey(atom));
+            const std::string name = escapeName(referencedKey(atom));
             std::string message =
                 "Alive function [" + referrer + "] references undefined [" + name + "]";
             std::size_t at = model_.placeOf(atom, fallback);
             if (const auto found = empty_.find(atom); found != empty_.end()) {
                 at = found->second.offset;
                 message += ": " + found->second.explanation;
-            } else if (std::string s = suggestionFor(name, locals); !s.empty()) {
+            } else if (std::string s = suggestionFor(std::string(referencedKey(atom)), locals);
+                       !s.empty()) {
                 message += "; did you mean `" + s + "`?";
             } else {
                 message += '.';
@@ -199,8 +201,9 @@ bool coversReport(const std::vector<Diagnostic>& errors, const ErrorReport& repo
     for (const Diagnostic& d : errors) {
         if (d.severity != Severity::error || d.tag != report.type)
             continue;
-        if (report.type != "Alive" ||
-            d.message.find("references undefined [" + report.name + "]") != std::string::npos)
+        if (report.type != "Alive" || d.message.find("references undefined [" +
+                                                     escapeName(report.name) + "]") !=
+                                          std::string::npos)
             return true;
     }
     return false;

@@ -75,6 +75,12 @@ struct FreeKeys : DefinitionWalker {
         if (seen.insert(key).second)
             keys.emplace_back(key);
     }
+    void patternName(const Node* atom) override {
+        if (model.isDefined(referencedKey(atom)))
+            freeName(atom);
+    }
+    const ProgramModel& model;
+    explicit FreeKeys(const ProgramModel& m) : model(m) {}
 };
 
 // The key of a valid name, as a view of the name: the name, or the middle byte of «[c]».
@@ -237,9 +243,12 @@ void walkDefinition(const ProgramModel& model, const NodeRef& value, DefinitionW
                 walker.funkyForm(n);
                 std::vector<const Node*> atoms;
                 collectAtoms(v, atoms);
-                for (const Node* a : atoms)
+                for (const Node* a : atoms) {
+                    if (!referencedKey(a).empty() && !isBound(referencedKey(a)))
+                        walker.patternName(a);
                     if (isDefinitionName(atomTextOf(a)))
                         binders.push_back(a);
+                }
             }
             for (const Node* b : binders)
                 items.push_back({b, Action::leave, false});
@@ -297,7 +306,7 @@ NameFacts findNameFacts(const ProgramModel& model) {
             return found->second;
         std::vector<std::string> keys;
         if (key.empty() || model.programDefinition(key) != nullptr) {
-            FreeKeys walker;
+            FreeKeys walker(model);
             walkDefinition(model, key.empty() ? model.entry : model.programDefinition(key)->value,
                            walker);
             keys = std::move(walker.keys);

@@ -74,6 +74,9 @@ struct DefinitionWalker {
     virtual void binder(const Node* /*atom*/) {}
     // A lambda or let form whose binder is not a valid name.
     virtual void funkyForm(const Node* /*form*/) {}
+    // An atom of such a binder that references a name (the binder was perhaps meant as an
+    // expression, and the name as used).
+    virtual void patternName(const Node* /*atom*/) {}
     // An application spine: its head atom, not bound by any binder around it, and its
     // arguments in order. Applications through the operators that stand for plain application
     // ("?", ":", ";", "'") are part of the spine while the program keeps their meaning.

@@ -41,7 +41,7 @@ std::size_t suggestionLimit(std::size_t length) {
 }
 
 void NameSuggester::add(std::string_view name) {
-    if (!isLowerWord(name))
+    if (name.size() < 2 || !isLowerWord(name))
         return;
     if (byLength_.size() <= name.size())
         byLength_.resize(name.size() + 1);

@@ -19,7 +19,8 @@ std::size_t suggestionLimit(std::size_t length);
 // The names a suggestion is chosen from, grouped by length for a quick search.
 class NameSuggester {
 public:
-    // Adds a candidate; only lower-case words (as an undefined name is) are kept.
+    // Adds a candidate; only lower-case words of two bytes or more (names an undefined name
+    // may have been meant as) are kept.
     void add(std::string_view name);
     // The candidate nearest to name within its limit (the fewest edits, then the first in
     // byte order), or "" when there is none.
