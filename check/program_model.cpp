@@ -102,12 +102,12 @@ std::string_view referencedKey(const Node* atom) {
 }
 
 const ModelDefinition* ProgramModel::programDefinition(std::string_view key) const {
-    const auto found = current.find(std::string(key));
+    const auto found = current.find(key);
     return found == current.end() ? nullptr : &definitions[found->second];
 }
 
 bool ProgramModel::isDefined(std::string_view key) const {
-    return key == "_" || current.count(std::string(key)) != 0 ||
+    return key == "_" || current.find(key) != current.end() ||
            preludeDefinitions().count(key) != 0 || findBuiltin(key) != nullptr;
 }
 
@@ -187,14 +187,14 @@ ProgramModel buildModel(std::string_view raw) {
         m.current[key] = m.definitions.size();
         m.definitions.push_back(std::move(d));
     }
+    for (const char c : std::string_view("?:;'"))
+        m.plainOperators[static_cast<unsigned char>(c)] =
+            m.programDefinition(std::string_view(&c, 1)) == nullptr;
     return m;
 }
 
 void walkDefinition(const ProgramModel& model, const NodeRef& value, DefinitionWalker& walker) {
-    bool plain[256] = {};
-    for (const char c : std::string_view("?:;'"))
-        plain[static_cast<unsigned char>(c)] =
-            model.programDefinition(std::string_view(&c, 1)) == nullptr;
+    const bool* plain = model.plainOperators;
 
     enum class Action : unsigned char { visit, enter, leave };
     struct Item {

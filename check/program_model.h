@@ -33,6 +33,13 @@ struct ModelDefinition {
     bool replaced = false; // a later definition of the same key replaces it
 };
 
+// A hash of strings that also takes views, so that looking a key up makes no string.
+struct KeyHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
+};
+using KeyIndex = std::unordered_map<std::string, std::size_t, KeyHash, std::equal_to<>>;
+
 // What the front end makes of a file, with places.
 struct ProgramModel {
     std::string raw;                  // the file as rill reads it (a script line blanked)
@@ -42,7 +49,8 @@ struct ProgramModel {
     std::size_t entryOffset = 0;
     std::vector<ProgramPart> parts;
     std::vector<ModelDefinition> definitions; // in text order
-    std::unordered_map<std::string, std::size_t> current; // key -> the definition that holds it
+    KeyIndex current; // key -> the definition that holds it
+    bool plainOperators[256] = {}; // the operators still standing for plain application
     std::unordered_map<const Node*, std::size_t> places;  // atom -> its offset in the file
     std::vector<NodeRef> parses; // the trees as parsed, kept so that no atom node is reused
 

@@ -11,8 +11,20 @@ std::size_t editDistance(std::string_view a, std::string_view b, std::size_t lim
     const std::size_t m = b.size();
     if ((n > m ? n - m : m - n) > limit)
         return limit + 1;
-    // Three rows of the table: two rows back (for swaps), the last and the one being made.
-    std::vector<std::size_t> before(m + 1), last(m + 1), row(m + 1);
+    // Three rows of the table: two rows back (for swaps), the last and the one being made;
+    // on the machine stack for the usual short names.
+    constexpr std::size_t kShort = 64;
+    std::size_t small[3][kShort + 1];
+    std::vector<std::size_t> large;
+    std::size_t* rows[3] = {small[0], small[1], small[2]};
+    if (m > kShort) {
+        large.resize(3 * (m + 1));
+        for (std::size_t r = 0; r < 3; ++r)
+            rows[r] = large.data() + r * (m + 1);
+    }
+    std::size_t* before = rows[0];
+    std::size_t* last = rows[1];
+    std::size_t* row = rows[2];
     for (std::size_t j = 0; j <= m; ++j)
         last[j] = j;
     for (std::size_t i = 1; i <= n; ++i) {
@@ -28,8 +40,10 @@ std::size_t editDistance(std::string_view a, std::string_view b, std::size_t lim
         }
         if (smallest > limit)
             return limit + 1;
-        std::swap(before, last);
-        std::swap(last, row);
+        std::size_t* oldest = before;
+        before = last;
+        last = row;
+        row = oldest;
     }
     return std::min(last[m], limit + 1);
 }
@@ -59,6 +73,9 @@ std::string NameSuggester::suggest(std::string_view name) const {
         if (length >= byLength_.size())
             break;
         for (const std::string& candidate : byLength_[length]) {
+            if (comparisons_ >= kMostComparisons)
+                return bestDistance <= limit ? best : std::string();
+            ++comparisons_;
             if (candidate == name)
                 continue;
             const std::size_t d = editDistance(name, candidate, limit);

@@ -23,11 +23,17 @@ public:
     // may have been meant as) are kept.
     void add(std::string_view name);
     // The candidate nearest to name within its limit (the fewest edits, then the first in
-    // byte order), or "" when there is none.
+    // byte order), or "" when there is none. The comparisons of all calls together are
+    // bounded, so that a program with a great many undefined names is still checked in
+    // linear time: past the bound, the best candidate so far (or none) is given.
     std::string suggest(std::string_view name) const;
+
+    // The most comparisons of names one suggester makes.
+    static constexpr std::size_t kMostComparisons = 20'000'000;
 
 private:
     std::vector<std::vector<std::string>> byLength_;
+    mutable std::size_t comparisons_ = 0;
 };
 
 } // namespace rill

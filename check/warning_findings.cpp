@@ -78,11 +78,7 @@ std::string counted(std::size_t n, std::string_view word) {
 class ResultAnalysis {
 public:
     explicit ResultAnalysis(const ProgramModel& model)
-        : model_(model), state_(model.definitions.size(), State::unknown) {
-        for (const char c : std::string_view("?:;'"))
-            plain_[static_cast<unsigned char>(c)] =
-                model.programDefinition(std::string_view(&c, 1)) == nullptr;
-    }
+        : model_(model), state_(model.definitions.size(), State::unknown) {}
 
     // The parameters of a definition: the lambda forms at the top of its value.
     static std::size_t parameters(const ModelDefinition& d) {
@@ -161,7 +157,8 @@ private:
         while (!isAtomNode(head) && !isLambdaForm(head) && !isLetForm(head)) {
             const Node* g = functionOf(head);
             if (!isAtomNode(g) && isAtomNode(functionOf(g)) &&
-                atomBytes(functionOf(g))[1] == '\0' && plain_[firstByteOf(functionOf(g))]) {
+                atomBytes(functionOf(g))[1] == '\0' &&
+                model_.plainOperators[firstByteOf(functionOf(g))]) {
                 args.push_back(argumentOf(head));
                 head = argumentOf(g);
                 continue;
@@ -178,7 +175,7 @@ private:
         const std::string_view key = referencedKey(head);
         if (key.empty() || locals.count(key) != 0)
             return false;
-        if (const auto held = model_.current.find(std::string(key)); held != model_.current.end())
+        if (const auto held = model_.current.find(key); held != model_.current.end())
             return args.size() == parameters(model_.definitions[held->second]) &&
                    bodyGivesDataWithin(held->second);
         const std::string_view name = builtinNamed(key);
@@ -197,7 +194,6 @@ private:
 
     const ProgramModel& model_;
     std::vector<State> state_;
-    bool plain_[256] = {};
     int budget_ = 0;
 };
 
@@ -216,7 +212,7 @@ struct ArgumentWalker : DefinitionWalker {
         const std::string_view key = referencedKey(head);
         const std::size_t given = arguments.size();
         const std::size_t at = model.placeOf(head, fallback);
-        if (const auto held = model.current.find(std::string(key)); held != model.current.end()) {
+        if (const auto held = model.current.find(key); held != model.current.end()) {
             const std::size_t taken = ResultAnalysis::parameters(model.definitions[held->second]);
             if (given > taken && results.bodyGivesData(held->second))
                 out.push_back({at, Severity::warning,
@@ -324,7 +320,9 @@ std::vector<Diagnostic> findWarnings(const ProgramModel& model, const NameFacts&
         }
         ArgumentWalker walker(model, results, out, def.nameOffset);
         walkDefinition(model, def.value, walker);
-        if (!facts.reachable[d])
+        // A string that nothing uses is the usual way to keep notes in a program.
+        const bool note = isAtomNode(def.value.get()) && firstByteOf(def.value.get()) == '[';
+        if (!facts.reachable[d] && !note)
             out.push_back({def.nameOffset, Severity::warning,
                            "`" + def.key +
                                "` is never used: nothing the entry reaches refers to it",

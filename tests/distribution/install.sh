@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch prefix with cmake --install and checks every file in its
-# place: the interpreter, the manual page, the documents, the examples and the editor files;
+# place: the interpreter and the checker, the manual pages, the documents, the examples and
+# the editor files;
 # then runs the installed interpreter on the installed hello example.
 #   install.sh BUILD_DIR SOURCE_DIR CMAKE
 set -u
@@ -21,7 +22,9 @@ failed=0
 want() { [[ -f $prefix/$1 ]] || { echo "missing: $1"; failed=1; }; }
 
 [[ -x $prefix/bin/rill ]] || { echo "missing or not executable: bin/rill"; failed=1; }
+[[ -x $prefix/bin/rill-check ]] || { echo "missing or not executable: bin/rill-check"; failed=1; }
 want share/man/man1/rill.1
+want share/man/man1/rill-check.1
 want share/doc/rill/README.md
 for document in "$source_dir"/docs/*.md; do
     want "share/doc/rill/$(basename "$document")"
@@ -41,6 +44,14 @@ want share/rill/textmate/rill.tmLanguage.json
 if command -v man > /dev/null; then
     found=$(MANPATH=$prefix/share/man man -w rill 2> /dev/null)
     [[ $found == "$prefix/share/man/man1/rill.1"* ]] || { echo "man -w rill gave '$found'"; failed=1; }
+fi
+
+# The installed checker finds nothing wrong with the installed example.
+if [[ -x $prefix/bin/rill-check && -f $prefix/share/doc/rill/examples/hello.rill ]]; then
+    (cd "$prefix/share/doc/rill/examples" && timeout 20 "$prefix/bin/rill-check" hello.rill) \
+        > "$work/check" 2>&1
+    status=$?
+    [[ $status == 0 ]] || { echo "installed rill-check: exit status $status"; cat "$work/check"; failed=1; }
 fi
 
 # The installed interpreter runs the installed example, with the expected output.
