@@ -40,12 +40,16 @@ struct OperandWalker : DefinitionWalker {
         const std::string shown(atomTextOf(op));
         const std::size_t offset = model.placeOf(op, model.entryOffset);
         if (isEmptyPiece(left)) {
-            std::string explanation = "`" + shown + "` has nothing on its left";
+            std::string explanation;
             if (shown == "-" && isNumberAtom(right)) {
                 const std::string number(atomTextOf(right));
-                explanation = "`-" + number + "` is not minus " + number + ": `-` has nothing on its left; write 0" + number + " for minus " + number;
+                explanation = "`-" + number + "` is not minus " + number +
+                              ": `-` has nothing on its left; write 0" + number +
+                              " for minus " + number;
             } else {
-                explanation += ", which reads as the name `}`";
+                explanation = "`" + shown + "` has nothing on its left, which reads as the name `}`";
+                if (shown == "-")
+                    explanation += " (a negative number has a leading 0: 05 is minus five)";
             }
             found.emplace(left, EmptyOperand{offset, inEntry, definition, explanation});
         }
