@@ -20,9 +20,8 @@ namespace rill {
 
 namespace {
 
-constexpr std::string_view kUsage =
-    "Usage: rill-check [-w] [-Wno-NAME]... FILE\n"
-    "Checks a rill program without running it. Warnings:";
+constexpr std::string_view kUsage = "Usage: rill-check [-w] [-Wno-NAME]... FILE\n"
+                                    "Checks a rill program without running it. Warnings:";
 
 void writeError(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stderr);

@@ -15,7 +15,7 @@ namespace rill {
 enum class Severity { error, warning };
 
 struct Diagnostic {
-    std::size_t offset;  // the byte of the file the finding is about
+    std::size_t offset; // the byte of the file the finding is about
     Severity severity;
     std::string message; // one line, without its line end
     std::string tag;     // the report type of an error ("Alive"), the name of a warning

@@ -44,10 +44,11 @@ struct OperandWalker : DefinitionWalker {
             if (shown == "-" && isNumberAtom(right)) {
                 const std::string number(atomTextOf(right));
                 explanation = "`-" + number + "` is not minus " + number +
-                              ": `-` has nothing on its left; write 0" + number +
-                              " for minus " + number;
+                              ": `-` has nothing on its left; write 0" + number + " for minus " +
+                              number;
             } else {
-                explanation = "`" + shown + "` has nothing on its left, which reads as the name `}`";
+                explanation =
+                    "`" + shown + "` has nothing on its left, which reads as the name `}`";
                 if (shown == "-")
                     explanation += " (a negative number has a leading 0: 05 is minus five)";
             }

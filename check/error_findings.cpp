@@ -103,8 +103,7 @@ private:
         // The binder's place; for an empty one, the backslash or brace that follows it.
         const Node* head = isLambdaForm(form) ? functionOf(functionOf(form))
                                               : functionOf(functionOf(functionOf(form)));
-        const std::size_t at =
-            placeOfTerm(model_, binderOf(form), model_.placeOf(head, fallback));
+        const std::size_t at = placeOfTerm(model_, binderOf(form), model_.placeOf(head, fallback));
         errors_.push_back({at, Severity::error, std::move(message), "Funky"});
     }
 
@@ -161,9 +160,9 @@ private:
         for (const Node* b : binders) {
             if (!keys.insert(keyOf(b)).second || keys.size() <= kMostLocalNames)
                 continue;
-            errors_.push_back({model_.placeOf(b, fallback), Severity::error,
-                               key.empty() ? "Place error." : "Place error in function " + key + ".",
-                               "Place"});
+            errors_.push_back(
+                {model_.placeOf(b, fallback), Severity::error,
+                 key.empty() ? "Place error." : "Place error in function " + key + ".", "Place"});
             return;
         }
     }
@@ -190,8 +189,9 @@ private:
 
 } // namespace
 
-std::vector<Diagnostic> findCheckErrors(const ProgramModel& model, const NameFacts& facts,
-                                        const std::unordered_map<const Node*, EmptyOperand>& empty) {
+std::vector<Diagnostic>
+findCheckErrors(const ProgramModel& model, const NameFacts& facts,
+                const std::unordered_map<const Node*, EmptyOperand>& empty) {
     if (!model.parsed)
         return {};
     return CheckErrors(model, facts, empty).run();
@@ -201,9 +201,9 @@ bool coversReport(const std::vector<Diagnostic>& errors, const ErrorReport& repo
     for (const Diagnostic& d : errors) {
         if (d.severity != Severity::error || d.tag != report.type)
             continue;
-        if (report.type != "Alive" || d.message.find("references undefined [" +
-                                                     escapeName(report.name) + "]") !=
-                                          std::string::npos)
+        if (report.type != "Alive" ||
+            d.message.find("references undefined [" + escapeName(report.name) + "]") !=
+                std::string::npos)
             return true;
     }
     return false;

@@ -34,7 +34,8 @@ Diagnostic bracketDiagnostic(const BracketCheck& check, std::string_view raw) {
     const std::string type = check.report.substr(0, 5);
     std::string message = check.report.substr(12); // after "Match[" the code and "]"
     const std::size_t inner = message.find("' at [");
-    if (inner != std::string::npos) {
+    // (A position past the five digits, in a file of more than 2^30 bytes, is left coded.)
+    if (inner != std::string::npos && message.find('!') == std::string::npos) {
         const std::size_t at = decodePosition(std::string_view(message).substr(inner + 6, 5));
         const LineColumn place = LineMap(raw).locate(at);
         message = message.substr(0, inner) + "' at " + std::to_string(place.line) + ":" +
@@ -167,10 +168,10 @@ ProgramModel buildModel(std::string_view raw) {
         const std::string key = definitionKey(name);
         const std::size_t nameOffset = m.placeOf(nameAtom, begin);
         if (key.size() == 1 && key[0] >= 'a' && key[0] <= 'z') {
-            m.errors.push_back({nameOffset, Severity::error,
-                                "Single lowercase letters (" + key +
-                                    ") cannot be defined as global variables.",
-                                "Lower"});
+            m.errors.push_back(
+                {nameOffset, Severity::error,
+                 "Single lowercase letters (" + key + ") cannot be defined as global variables.",
+                 "Lower"});
             continue;
         }
         if (key == "\\" || key == "{" || findBuiltin(key) != nullptr) {

@@ -27,7 +27,7 @@ struct ProgramPart {
 struct ModelDefinition {
     std::string key;
     std::size_t nameOffset;
-    std::size_t part;      // its index among the parts
+    std::size_t part; // its index among the parts
     NodeRef value;
     bool once = false;
     bool replaced = false; // a later definition of the same key replaces it
@@ -36,22 +36,24 @@ struct ModelDefinition {
 // A hash of strings that also takes views, so that looking a key up makes no string.
 struct KeyHash {
     using is_transparent = void;
-    std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
+    std::size_t operator()(std::string_view key) const {
+        return std::hash<std::string_view>{}(key);
+    }
 };
 using KeyIndex = std::unordered_map<std::string, std::size_t, KeyHash, std::equal_to<>>;
 
 // What the front end makes of a file, with places.
 struct ProgramModel {
-    std::string raw;                  // the file as rill reads it (a script line blanked)
-    std::vector<Diagnostic> errors;   // Match, Comma, Parse, Lower and Built, in text order
-    bool parsed = false;              // false when the brackets fail and nothing is parsed
+    std::string raw;                // the file as rill reads it (a script line blanked)
+    std::vector<Diagnostic> errors; // Match, Comma, Parse, Lower and Built, in text order
+    bool parsed = false;            // false when the brackets fail and nothing is parsed
     NodeRef entry;
     std::size_t entryOffset = 0;
     std::vector<ProgramPart> parts;
     std::vector<ModelDefinition> definitions; // in text order
-    KeyIndex current; // key -> the definition that holds it
-    bool plainOperators[256] = {}; // the operators still standing for plain application
-    std::unordered_map<const Node*, std::size_t> places;  // atom -> its offset in the file
+    KeyIndex current;                         // key -> the definition that holds it
+    bool plainOperators[256] = {};            // the operators still standing for plain application
+    std::unordered_map<const Node*, std::size_t> places; // atom -> its offset in the file
     std::vector<NodeRef> parses; // the trees as parsed, kept so that no atom node is reused
 
     // The place of an atom in the file, or the fallback when the atom has none.
@@ -109,8 +111,8 @@ std::string_view atomTextOf(const Node* atom);
 struct NameFacts {
     std::vector<bool> reachable; // by definition index: reachable from the entry or the Prelude
     bool entryReachable = true;
-    std::vector<bool> dead;      // by definition index: references an undefined name, maybe
-                                 // through others (such definitions are dropped)
+    std::vector<bool> dead; // by definition index: references an undefined name, maybe
+                            // through others (such definitions are dropped)
     bool entryDead = false;
 };
 

@@ -15,8 +15,10 @@ namespace rill {
 namespace {
 
 constexpr std::array<std::string_view, 8> kWarningNames = {
-    "builtin-arguments", "definition-arguments", "unreachable", "empty-operand",
-    "carriage-return",   "tab",                  "script-line", "quiet",
+    "builtin-arguments", "definition-arguments",
+    "unreachable",       "empty-operand",
+    "carriage-return",   "tab",
+    "script-line",       "quiet",
 };
 
 // What a built-in's result can be: data (a number, a real, a string or a block), a truth value
@@ -42,7 +44,7 @@ ResultKind resultOf(std::string_view name) {
             return ResultKind::truth;
         const std::string_view data = "NUPR";
         return data.find(row->result) != std::string_view::npos ? ResultKind::data
-                                                                 : ResultKind::anything;
+                                                                : ResultKind::anything;
     }
     if (std::find(kDataResults.begin(), kDataResults.end(), name) != kDataResults.end())
         return ResultKind::data;
@@ -266,10 +268,10 @@ void findOddBytes(std::string_view raw, std::vector<Diagnostic>& out) {
                            more(returns),
                        "carriage-return"});
     if (tabs != 0)
-        out.push_back({firstTab, Severity::warning,
-                       "a tab is not whitespace: it is a term of its own (indent with spaces)" +
-                           more(tabs),
-                       "tab"});
+        out.push_back(
+            {firstTab, Severity::warning,
+             "a tab is not whitespace: it is a term of its own (indent with spaces)" + more(tabs),
+             "tab"});
 }
 
 } // namespace
@@ -323,10 +325,10 @@ std::vector<Diagnostic> findWarnings(const ProgramModel& model, const NameFacts&
         // A string that nothing uses is the usual way to keep notes in a program.
         const bool note = isAtomNode(def.value.get()) && firstByteOf(def.value.get()) == '[';
         if (!facts.reachable[d] && !note)
-            out.push_back({def.nameOffset, Severity::warning,
-                           "`" + def.key +
-                               "` is never used: nothing the entry reaches refers to it",
-                           "unreachable"});
+            out.push_back(
+                {def.nameOffset, Severity::warning,
+                 "`" + def.key + "` is never used: nothing the entry reaches refers to it",
+                 "unreachable"});
     }
 
     // An empty operand that rill reports as an undefined name is an error; elsewhere (in a
@@ -336,8 +338,8 @@ std::vector<Diagnostic> findWarnings(const ProgramModel& model, const NameFacts&
         for (const auto& [atom, operand] : empty) {
             if (operand.inEntry || facts.reachable[operand.definition])
                 continue;
-            out.push_back({operand.offset, Severity::warning, operand.explanation,
-                           "empty-operand"});
+            out.push_back(
+                {operand.offset, Severity::warning, operand.explanation, "empty-operand"});
         }
     }
     return out;
@@ -382,8 +384,9 @@ std::vector<QuietMarker> findQuietMarkers(const ProgramModel& model,
             const std::size_t at = model.raw.find(words[w], model.parts[k].begin);
             problems.push_back({at == std::string::npos ? model.parts[k].begin : at,
                                 Severity::warning,
-                                "no warning is named `" + words[w] + "`, so this marker does "
-                                "not silence it",
+                                "no warning is named `" + words[w] +
+                                    "`, so this marker does "
+                                    "not silence it",
                                 "quiet"});
         }
         markers.push_back(std::move(marker));

@@ -125,7 +125,9 @@ void fatal(std::string_view message) {
     __builtin_unreachable();
 }
 
-void setLogEnabled(bool enabled) { logEnabled = enabled; }
+void setLogEnabled(bool enabled) {
+    logEnabled = enabled;
+}
 
 void appendLog(std::string_view text) {
     if (!logEnabled)

@@ -130,7 +130,8 @@ private:
             NodeRef r = popValue();
             NodeRef e = popValue();
             NodeRef l = popValue();
-            values_.push_back(apply(atomAt("{", task.begin), std::move(l), std::move(e), std::move(r)));
+            values_.push_back(
+                apply(atomAt("{", task.begin), std::move(l), std::move(e), std::move(r)));
             return;
         }
         }

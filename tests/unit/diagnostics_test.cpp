@@ -1,8 +1,8 @@
 #include "check/diagnostics.h"
 
-#include <gtest/gtest.h>
-
 #include <string>
+
+#include <gtest/gtest.h>
 
 namespace rill {
 namespace {
@@ -27,7 +27,8 @@ TEST(RenderDiagnostic, AWarningNamesTheOptionThatSilencesIt) {
 TEST(RenderDiagnostic, TheCaretLineKeepsTheTabsBeforeThePlace) {
     const std::string text = "\t\tab";
     const Diagnostic d{3, Severity::warning, "m", "tab"};
-    EXPECT_EQ(renderDiagnostic("f", LineMap(text), d), "f:1:4: warning: m [-Wtab]\n\t\tab\n\t\t ^\n");
+    EXPECT_EQ(renderDiagnostic("f", LineMap(text), d),
+              "f:1:4: warning: m [-Wtab]\n\t\tab\n\t\t ^\n");
 }
 
 TEST(RenderDiagnostic, ACarriageReturnEndingTheLineIsNotShown) {
@@ -47,8 +48,8 @@ TEST(RenderDiagnostic, ALongLineIsCutAroundThePlace) {
     const std::string shown = renderDiagnostic("f", LineMap(text), d);
     const std::string expectedLine =
         "..." + std::string(60, 'a') + "X" + std::string(60, 'b') + "...";
-    EXPECT_EQ(shown, "f:1:201: error: m [Place]\n" + expectedLine + "\n" +
-                         std::string(63, ' ') + "^\n");
+    EXPECT_EQ(shown,
+              "f:1:201: error: m [Place]\n" + expectedLine + "\n" + std::string(63, ' ') + "^\n");
 }
 
 TEST(SortByPlace, KeepsTheOrderFoundAmongEqualPlaces) {

@@ -2,6 +2,7 @@
 #include "front/source_text.h"
 #include "term_notation.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -373,4 +374,47 @@ TEST(AtomCache, KeepsItsAtomsApartAsItGrows) {
         made.push_back(atoms.atomOf("n" + std::to_string(k)));
     for (int k = 0; k < 5000; ++k)
         ASSERT_EQ(atoms.atomOf("n" + std::to_string(k)).get(), made[k].get()) << k;
+}
+
+// --- Where atoms stand ------------------------------------------------------------------------
+
+namespace {
+
+// The text of every atom with an origin, followed by "@" and its offset, in order of offset.
+std::vector<std::string> origins(std::string_view text) {
+    std::vector<AtomOrigin> found;
+    ParseOutcome outcome = parseWithOrigins(text, found);
+    std::vector<std::pair<std::size_t, std::string>> placed;
+    for (const AtomOrigin& o : found)
+        placed.emplace_back(o.offset, std::string(atomBytes(o.atom), measureText(o.atom)));
+    std::sort(placed.begin(), placed.end());
+    std::vector<std::string> shown;
+    for (const auto& [offset, atom] : placed)
+        shown.push_back(atom + "@" + std::to_string(offset));
+    return shown;
+}
+
+} // namespace
+
+TEST(ParseWithOrigins, TermsAndOperatorsStandWhereTheirBytesAre) {
+    EXPECT_EQ(origins("fact\\n\\n*fact(n-1)"),
+              (std::vector<std::string>{"fact@0", "\\@4", "n@5", "\\@6", "n@7", "*@8", "fact@9",
+                                        "n@14", "-@15", "1@16"}));
+}
+
+TEST(ParseWithOrigins, AnEmptyPieceStandsWhereItIsEmpty) {
+    // The empty left operand of "-" is where the "-" is; an empty binder where its backslash is.
+    EXPECT_EQ(origins("-5"), (std::vector<std::string>{"-@0", "}@0", "5@1"}));
+    EXPECT_EQ(origins("\\x"), (std::vector<std::string>{"\\@0", "}@0", "x@1"}));
+}
+
+TEST(ParseWithOrigins, PrefixesBracesAndCommasOfBraceListsAreTheirOwnBytes) {
+    EXPECT_EQ(origins("v{a,b}!v"),
+              (std::vector<std::string>{"v@0", "{@1", "a@2", ",@3", "b@4", "!@6", "v@7"}));
+}
+
+TEST(ParseWithOrigins, GivesTheTreeThatParsingGives) {
+    std::vector<AtomOrigin> found;
+    const std::string text = "K(seq(out([a b]),x`+y!)),seq\\a\\b\\b";
+    EXPECT_EQ(show(parseWithOrigins(text, found).tree), parsed(text));
 }

@@ -1,10 +1,9 @@
 #include "check/source_positions.h"
-
 #include "front/source_text.h"
 
-#include <gtest/gtest.h>
-
 #include <string>
+
+#include <gtest/gtest.h>
 
 namespace rill {
 namespace {
