@@ -17,6 +17,22 @@ namespace {
 constexpr std::size_t kMostParameters = 10;
 constexpr std::size_t kMostLocalNames = 26;
 constexpr std::size_t kShownExpression = 80;
+// The most nodes of a form that are rendered in a message.
+constexpr std::size_t kRenderedNodes = 40;
+
+// A copy of the term with at most about `budget` nodes, the parts past them replaced by the
+// atom "...": rendering it costs no more than the budget, however large the term. A term
+// within the budget is copied whole and renders as the term itself.
+NodeRef boundedCopy(const Node* term, std::size_t& budget) {
+    if (budget == 0)
+        return makeAtom("...");
+    --budget;
+    if (isAtomNode(term))
+        return NodeRef(const_cast<Node*>(term));
+    NodeRef f = boundedCopy(functionOf(term), budget);
+    NodeRef x = boundedCopy(argumentOf(term), budget);
+    return apply(std::move(f), std::move(x));
+}
 
 // The leftmost atom of a term that has a place, or the fallback.
 std::size_t placeOfTerm(const ProgramModel& model, const Node* term, std::size_t fallback) {
@@ -93,7 +109,8 @@ private:
     }
 
     void reportFunky(const std::string& key, const Node* form, std::size_t fallback) {
-        std::string shown = renderTerm(NodeRef(const_cast<Node*>(form)));
+        std::size_t budget = kRenderedNodes;
+        std::string shown = renderTerm(boundedCopy(form, budget));
         if (shown.size() > kShownExpression)
             shown = shown.substr(0, kShownExpression) + "...";
         std::string message = "Funky key in expression " + shown;
