@@ -408,21 +408,41 @@ WorkStack<Node*>& resultStack() {
 inline NodeRef unwindSpine(Node* const* spine, Node* const* spineNodes, int m, Unwound& unwound,
                            SpineParts* parts);
 
-// The one instruction of the body of the definition named by the atom h, when its body is
-// a parameter alone (K a b = a) or a sub-term without parameters (H a = I); null for any
-// other atom. `parameters` is then the definition's number of parameters.
-const Instruction* selectorBody(Node* h, int& parameters) {
+// What the definition named by the atom h gives back, when its body is one of its
+// parameters alone (K a b = a) or a sub-term without parameters (H a = I): the index of
+// that parameter, or -1 and the sub-term in `term`. -2 for any other atom. `parameters` is
+// then the definition's number of parameters. This reads the definition itself, not its
+// template: compiling one here could evict from the cache the template being run.
+int selectorBody(Node* h, int& parameters, Node*& term) {
     const NameLookup name = resolveName(h, {});
     if (name.builtin != nullptr || name.entry == nullptr)
-        return nullptr;
-    Node* definition = name.entry->second.get();
-    if (!isLambdaForm(definition))
-        return nullptr;
-    const Template& d = templateOf(definition);
-    if (d.code.size() != 1 || d.letValue != nullptr)
-        return nullptr;
-    parameters = d.parameters;
-    return &d.code[0];
+        return -2;
+    Node* d = name.entry->second.get();
+    unsigned char letters[12];
+    int count = 0;
+    while (isLambdaForm(d)) {
+        if (count == 12)
+            return -2;
+        letters[count++] = firstByteOf(argumentOf(functionOf(d)));
+        d = argumentOf(d);
+    }
+    if (count == 0 || isLetForm(d))
+        return -2;
+    std::uint32_t mask = 0;
+    for (int i = 0; i < count; ++i)
+        if (letters[i] >= 'a' && letters[i] <= 'z')
+            mask |= std::uint32_t{1} << (letters[i] - 'a');
+    parameters = count;
+    if ((freeVariablesOf(d) & mask) == 0) {
+        term = d;
+        return -1;
+    }
+    if (!isAtomNode(d))
+        return -2;
+    for (int i = count - 1; i >= 0; --i) // the last parameter of a letter wins
+        if (letters[i] == firstByteOf(d))
+            return i;
+    return -2;
 }
 
 // A body (h x1 .. xm) whose head h comes out as a lazy atom naming such a definition, of p
@@ -442,8 +462,9 @@ NodeRef selectFromSpine(const Template& t, Node* const* args, Unwound& unwound) 
     if (a0 < 1 || a0 > m)
         return NodeRef();
     int p = 0;
-    const Instruction* body = selectorBody(h, p);
-    if (body == nullptr || p != a0)
+    Node* term = nullptr;
+    const int chosen = selectorBody(h, p, term);
+    if (chosen == -2 || p != a0)
         return NodeRef();
     WorkStack<Node*>& results = resultStack();
     const Instruction* code = t.code.data();
@@ -454,9 +475,9 @@ NodeRef selectFromSpine(const Template& t, Node* const* args, Unwound& unwound) 
     };
     for (int k = m; k > a0; --k)
         unwound.arguments[unwound.count++] = build(k);
-    if (body->op == Op::argument)
-        return NodeRef::adopt(build(body->argument + 1));
-    return NodeRef(body->node);
+    if (chosen >= 0)
+        return NodeRef::adopt(build(chosen + 1));
+    return NodeRef(term);
 }
 
 // Runs a template, leaving its spine's applications of negative arity unbuilt. With `parts`,
@@ -527,8 +548,9 @@ NodeRef unwindSpine(Node* const* spine, Node* const* spineNodes, int m, Unwound&
     if (saturated && isAtomNode(h) && kLazyHeads.lazy[firstByteOf(h)]) {
         // (h x1 .. xa0) with h a lazy selector is contracted at once to what it takes.
         int p = 0;
-        if (const Instruction* body = selectorBody(h, p); body != nullptr && p == built) {
-            Node* taken = body->op == Op::argument ? spine[body->argument + 1] : body->node;
+        Node* term = nullptr;
+        if (const int chosen = selectorBody(h, p, term); chosen != -2 && p == built) {
+            Node* taken = chosen >= 0 ? spine[chosen + 1] : term;
             retainNode(taken);
             for (int k = 0; k <= built; ++k)
                 releaseNode(spine[k]);
