@@ -90,17 +90,25 @@ void compileLets(Template* t, Node* d, const int* slot, std::uint32_t mask, int 
     compileLets(t->letBody.get(), argumentOf(d), bodySlot, bodyMask, depth + 1);
 }
 
+// The body of a definition under its parameters, their letters in `letters` (at most 12)
+// and their number in `count`.
+Node* peelParameters(Node* definition, unsigned char* letters, int& count) {
+    Node* d = definition;
+    count = 0;
+    while (isLambdaForm(d)) {
+        RILL_ASSERT(count < 12);
+        letters[count++] = firstByteOf(argumentOf(functionOf(d)));
+        d = argumentOf(d);
+    }
+    return d;
+}
+
 // A definition's template: its parameters peeled, the last parameter of a letter winning.
 std::unique_ptr<Template> compile(Node* definition) {
     auto t = std::make_unique<Template>();
     t->definition = NodeRef(definition);
-    unsigned char letters[26 + 1];
-    Node* d = definition;
-    while (isLambdaForm(d)) {
-        RILL_ASSERT(t->parameters < 12);
-        letters[t->parameters++] = firstByteOf(argumentOf(functionOf(d)));
-        d = argumentOf(d);
-    }
+    unsigned char letters[12];
+    Node* d = peelParameters(definition, letters, t->parameters);
     // The parameter each letter stands for: the last one of that letter.
     int slot[26] = {};
     std::uint32_t mask = 0;
@@ -417,15 +425,9 @@ int selectorBody(Node* h, int& parameters, Node*& term) {
     const NameLookup name = resolveName(h, {});
     if (name.builtin != nullptr || name.entry == nullptr)
         return -2;
-    Node* d = name.entry->second.get();
     unsigned char letters[12];
     int count = 0;
-    while (isLambdaForm(d)) {
-        if (count == 12)
-            return -2;
-        letters[count++] = firstByteOf(argumentOf(functionOf(d)));
-        d = argumentOf(d);
-    }
+    Node* d = peelParameters(name.entry->second.get(), letters, count);
     if (count == 0 || isLetForm(d))
         return -2;
     std::uint32_t mask = 0;
