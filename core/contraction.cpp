@@ -23,6 +23,23 @@ namespace {
 // built-in, five for a combinator.
 constexpr int kMostArguments = 12;
 
+// --- Observers, for tools that watch a run -------------------------------------------------------
+
+BuiltinCallObserver& builtinCallObserver() {
+    static BuiltinCallObserver observer = nullptr;
+    return observer;
+}
+
+BuiltinResultObserver& builtinResultObserver() {
+    static BuiltinResultObserver observer = nullptr;
+    return observer;
+}
+
+InstantiationObserver& instantiationObserver() {
+    static InstantiationObserver observer = nullptr;
+    return observer;
+}
+
 // --- Building values ------------------------------------------------------------------------
 
 // The byte tree of one payload byte: V (J (J b0 b1) (J b2 b3)) (J (J b4 b5) (J b6 b7)), each
@@ -200,10 +217,14 @@ Contraction contractName(std::string_view s, DefinitionTable::value_type* entry,
             return drop(marker(')', s));
         if (isNormal(d) || onceNames().find(s) != onceNames().end())
             return keep(std::move(d));
+        if (InstantiationObserver observer = instantiationObserver(); observer != nullptr)
+            observer(s, args, 0);
         NodeRef update = marker(')', s);
         DefinitionTable::storeValue(*entry, makeAtom(")"));
         return keep(apply(std::move(update), std::move(d)));
     }
+    if (InstantiationObserver observer = instantiationObserver(); observer != nullptr)
+        observer(s, args, count);
     // Substituting every argument in one walk gives the same term as substituting them one
     // after the other, last first: the arguments are closed terms.
     Node* values[26] = {};
@@ -283,18 +304,26 @@ Node* normalConstantOf(Node* h) {
     return d;
 }
 
-BuiltinCallObserver& builtinCallObserver() {
-    static BuiltinCallObserver observer = nullptr;
-    return observer;
-}
-
 void observeBuiltinCalls(BuiltinCallObserver observer) {
     builtinCallObserver() = observer;
+}
+
+void observeBuiltinResults(BuiltinResultObserver observer) {
+    builtinResultObserver() = observer;
+}
+
+void observeInstantiations(InstantiationObserver observer) {
+    instantiationObserver() = observer;
 }
 
 NodeRef callBuiltin(const BuiltinEntry& builtin, NodeRef call) {
     if (BuiltinCallObserver observer = builtinCallObserver(); observer != nullptr)
         observer(call);
+    if (BuiltinResultObserver observer = builtinResultObserver(); observer != nullptr) {
+        NodeRef r = builtin.implementation(std::move(call));
+        observer(r);
+        return r;
+    }
     return builtin.implementation(std::move(call));
 }
 

@@ -52,6 +52,19 @@ Contraction contractFocus(NodeRef focus, Instantiation how);
 // arguments. It must not change the call.
 using BuiltinCallObserver = void (*)(const NodeRef& call);
 void observeBuiltinCalls(BuiltinCallObserver observer);
+// Called with every built-in's result just after it ran, when set (null by default); the
+// call observer was told of the call before. The call itself is gone by then: a built-in may
+// take over its arguments, and grow a string it holds the only reference to in place, so an
+// observer that wants the call keeps what it needs of it when told of the call, without
+// holding a reference on an atom.
+using BuiltinResultObserver = void (*)(const NodeRef& result);
+void observeBuiltinResults(BuiltinResultObserver observer);
+
+// Called, when set (null by default), each time a defined name is instantiated by
+// substitution (as the plain machine does): a definition with its arguments, or a constant
+// whose value is about to be worked out (count 0). Templates of the fast machine are not told.
+using InstantiationObserver = void (*)(std::string_view name, Node* const* arguments, int count);
+void observeInstantiations(InstantiationObserver observer);
 
 struct BuiltinEntry;
 // k (b a1 .. an) => k r, r the built-in's result for the saturated call; a marker at r's head

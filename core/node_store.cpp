@@ -47,8 +47,10 @@ std::size_t classOf(std::size_t blockBytes) {
 }
 
 void* allocateAtomBlock(std::size_t blockBytes) {
-    if (blockBytes > kLargestPooled)
+    if (blockBytes > kLargestPooled) {
+        ++detail::liveNodes;
         return allocateRaw(blockBytes);
+    }
     const std::size_t c = classOf(blockBytes);
     return takeBlock(atomPools[c], c * kClassStep);
 }
@@ -56,6 +58,7 @@ void* allocateAtomBlock(std::size_t blockBytes) {
 void freeAtomBlock(Node* atom) {
     const std::size_t blockBytes = sizeof(Node) + measureText(atom) + 1;
     if (blockBytes > kLargestPooled) {
+        --detail::liveNodes;
 #ifdef RILL_FUZZ_BOUNDS
         run_bounds::nodeFreed();
 #endif

@@ -132,9 +132,12 @@ struct Pool {
     char* bump = nullptr;
     char* end = nullptr;
 };
+// The nodes alive now: every block taken and not yet given back (see liveNodeCount).
+inline std::int64_t liveNodes = 0;
 void* refillPool(Pool& pool, std::size_t blockBytes); // the free list is empty
 void* allocateBlock(std::size_t blockBytes);          // one block of its own
 inline void* takeBlock(Pool& pool, std::size_t blockBytes) {
+    ++liveNodes;
 #ifdef RILL_NO_POOLS
     (void)pool;
     return allocateBlock(blockBytes);
@@ -147,6 +150,7 @@ inline void* takeBlock(Pool& pool, std::size_t blockBytes) {
 #endif
 }
 inline void giveBlock(Pool& pool, void* block) {
+    --liveNodes;
 #ifdef RILL_NO_POOLS
     (void)pool;
 #ifdef RILL_FUZZ_BOUNDS
@@ -164,6 +168,11 @@ inline void giveApplicationBlock(void* block) {
     giveBlock(applicationPool, block);
 }
 } // namespace detail
+
+// The number of nodes alive now, for tools that watch a run's memory.
+inline std::int64_t liveNodeCount() {
+    return detail::liveNodes;
+}
 
 // A new application taking over one reference on each child; count 0, unclassified.
 inline Node* newApplicationNode(Node* function, Node* argument) {

@@ -117,16 +117,33 @@ NodeRef stepPartial(NodeRef k, NodeRef a, int n) {
     return focusOnFunction(std::move(k), std::move(a));     // k (p a) => (B k (T a)) p
 }
 
+PlainMachineWatcher*& watcherSetting() {
+    static PlainMachineWatcher* watcher = nullptr;
+    return watcher;
+}
+
+bool isFinal(const Node* machine) {
+    Node* k = functionOf(machine);
+    return isAtomNode(k) && atomBytes(k)[0] == 'I' && isNormalNode(argumentOf(machine));
+}
+
 // The plain machine: step after step until the continuation is "I" and the focus normal.
 NodeRef normalizeByStep(NodeRef term) {
     NodeRef machine = apply(makeLetter('I'), std::move(term));
-    for (;;) {
-        Node* k = functionOf(machine.get());
-        Node* a = argumentOf(machine.get());
-        if (isAtomNode(k) && atomBytes(k)[0] == 'I' && isNormalNode(a))
-            return NodeRef(a);
-        machine = step(std::move(machine));
+    if (PlainMachineWatcher* watcher = watcherSetting(); watcher != nullptr) {
+        watcher->runStarted(machine.get());
+        while (!isFinal(machine.get())) {
+            watcher->stepping(machine.get());
+            const NodeRef before(functionOf(machine.get()));
+            machine = step(std::move(machine));
+            watcher->stepped(before.get(), machine.get());
+        }
+        watcher->runEnded();
+        return NodeRef(argumentOf(machine.get()));
     }
+    while (!isFinal(machine.get()))
+        machine = step(std::move(machine));
+    return NodeRef(argumentOf(machine.get()));
 }
 
 } // namespace
@@ -137,6 +154,10 @@ void useMachine(Machine machine) {
 
 Machine machineInUse() {
     return machineSetting();
+}
+
+void watchPlainMachine(PlainMachineWatcher* watcher) {
+    watcherSetting() = watcher;
 }
 
 NodeRef normalize(NodeRef term) {

@@ -34,6 +34,25 @@ enum class Machine { fast, plain };
 void useMachine(Machine machine);
 Machine machineInUse();
 
+// Watches the plain machine, for tools that tell the story of a run. Runs nest: a built-in
+// (load) may run a machine of its own inside a step of the outer one.
+class PlainMachineWatcher {
+public:
+    virtual ~PlainMachineWatcher() = default;
+    // A machine starts on its first machine term (I a).
+    virtual void runStarted(const Node* machine) = 0;
+    // One step is about to be taken from the machine term (k a).
+    virtual void stepping(const Node* machine) = 0;
+    // The step from a machine term whose continuation was `before` led to `after`. `before` is
+    // held until this returns, so no node of the old continuation has been reused.
+    virtual void stepped(const Node* before, const Node* after) = 0;
+    // The machine reached its normal form (every run that returns ends here; one ended by the
+    // program's exit does not).
+    virtual void runEnded() = 0;
+};
+// The watcher of every plain machine from now on (null: none, the default).
+void watchPlainMachine(PlainMachineWatcher* watcher);
+
 // True for inert data and for a term of arity 1 or more with nothing pending inside.
 inline bool isNormalNode(Node* term) {
     ensureClassified(term);
