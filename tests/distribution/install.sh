@@ -23,8 +23,10 @@ want() { [[ -f $prefix/$1 ]] || { echo "missing: $1"; failed=1; }; }
 
 [[ -x $prefix/bin/rill ]] || { echo "missing or not executable: bin/rill"; failed=1; }
 [[ -x $prefix/bin/rill-check ]] || { echo "missing or not executable: bin/rill-check"; failed=1; }
+[[ -x $prefix/bin/rill-trace ]] || { echo "missing or not executable: bin/rill-trace"; failed=1; }
 want share/man/man1/rill.1
 want share/man/man1/rill-check.1
+want share/man/man1/rill-trace.1
 want share/doc/rill/README.md
 for document in "$source_dir"/docs/*.md; do
     want "share/doc/rill/$(basename "$document")"
@@ -52,6 +54,16 @@ if [[ -x $prefix/bin/rill-check && -f $prefix/share/doc/rill/examples/hello.rill
         > "$work/check" 2>&1
     status=$?
     [[ $status == 0 ]] || { echo "installed rill-check: exit status $status"; cat "$work/check"; failed=1; }
+fi
+
+# The installed tracer runs the installed example as rill does, and writes its trace.
+if [[ -x $prefix/bin/rill-trace && -f $prefix/share/doc/rill/examples/hello.rill ]]; then
+    (cd "$prefix/share/doc/rill/examples" &&
+        timeout 20 "$prefix/bin/rill-trace" -o "$work/trace" hello.rill) > "$work/traced" 2>&1
+    status=$?
+    [[ $status == 0 ]] || { echo "installed rill-trace: exit status $status"; failed=1; }
+    grep -q '^-- profile$' "$work/trace" 2> /dev/null ||
+        { echo "installed rill-trace wrote no profile"; failed=1; }
 fi
 
 # The installed interpreter runs the installed example, with the expected output.

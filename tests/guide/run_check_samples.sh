@@ -1,18 +1,28 @@
 #!/usr/bin/env bash
-# Checks every rill-check example of a Markdown document against what the document says:
-#   run_check_samples.sh RILL_CHECK DOCUMENT
-# An example is a fenced block whose info string is "rill-check", with "file=NAME" (the name
-# the program is checked under), "exit=N" (the status, 0 when absent) and "options=A,B" (the
-# options before the file); the fenced block "findings" after it holds the expected output.
+# Checks every example of a companion tool in a Markdown document against what the document
+# says:
+#   run_check_samples.sh TOOL DOCUMENT
+# TOOL is rill-check or rill-trace. An example is a fenced block whose info string is the
+# tool's name, with "file=NAME" (the name the program is given under), "exit=N" (the status,
+# 0 when absent) and "options=A,B" (the options before the file). The fenced block after it
+# holds the expected output: "findings", what rill-check prints; or "trace", the trace
+# rill-trace writes (addresses, numbers of 12 digits or more, and the peak of live nodes are
+# not compared: they differ from run to run).
 set -u
 check=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 document=$2
+tool=$(basename "$check")
+case $tool in
+rill-check) expected=findings ;;
+rill-trace) expected=trace ;;
+*) echo "unknown tool $tool"; exit 2 ;;
+esac
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-awk -v dir="$work" '
-/^```rill-check( |$)/ {
+awk -v dir="$work" -v tool="$tool" -v expected="$expected" '
+$0 ~ "^```" tool "( |$)" {
     n++; name = sprintf("%s/%03d", dir, n)
     print FNR > (name ".line"); close(name ".line")
     file = "sample.rill"; status = 0; options = ""
@@ -28,14 +38,16 @@ awk -v dir="$work" '
     printf "%s", options > (name ".options"); close(name ".options")
     out = name ".rill"; printf "" > out; inside = 1; next
 }
-/^```findings$/ {
-    if (n == 0) { print "line " FNR ": findings before any example" > "/dev/stderr"; bad = 1 }
-    out = name ".findings"; printf "" > out; inside = 1; next
+$0 == "```" expected {
+    if (n == 0) { print "line " FNR ": " expected " before any example" > "/dev/stderr"; bad = 1 }
+    out = name ".expected"; printf "" > out; inside = 1; next
 }
 /^```/ { if (inside) { inside = 0; close(out); out = "" } else { inside = 2 }; next }
 { if (inside == 1) print > out }
 END { exit bad }
 ' "$document" || exit 1
+
+mask() { [[ -f $1 ]] && sed -E 's/[0-9]{12,}/ADDRESS/g; s/^peak live nodes: [0-9]+$/peak live nodes: N/' "$1"; }
 
 failed=0
 count=0
@@ -48,17 +60,25 @@ for program in "$work"/*.rill; do
     cp "$program" "$run/$file"
     words=()
     while IFS= read -r word || [[ -n $word ]]; do words+=("$word"); done < "$base.options"
-    (cd "$run" && timeout 60 "$check" "${words[@]}" "$file" > "$base.got" 2>&1)
-    status=$?
-    [[ -f $base.findings ]] || : > "$base.findings"
+    [[ -f $base.expected ]] || : > "$base.expected"
+    if [[ $tool == rill-trace ]]; then
+        (cd "$run" && timeout 60 "$check" -o trace.out "${words[@]}" "$file" > /dev/null 2>&1)
+        status=$?
+        mask "$run/trace.out" > "$base.got"
+        mask "$base.expected" > "$base.want"
+    else
+        (cd "$run" && timeout 60 "$check" "${words[@]}" "$file" > "$base.got" 2>&1)
+        status=$?
+        cp "$base.expected" "$base.want"
+    fi
     problems=()
     [[ $status == "$(cat "$base.exit")" ]] ||
         problems+=("exit status $status, the document says $(cat "$base.exit")")
-    cmp -s "$base.findings" "$base.got" || problems+=("findings differ")
+    cmp -s "$base.want" "$base.got" || problems+=("$expected differs")
     if ((${#problems[@]})); then
         failed=$((failed + 1))
         echo "example at line $(cat "$base.line"): ${problems[*]}"
-        diff "$base.findings" "$base.got" | head -20
+        diff "$base.want" "$base.got" | head -20
     fi
 done
 echo "$count examples, $failed failed"

@@ -262,3 +262,18 @@ TEST(NodeStore, ASharedOrShortStringIsNotChangedInPlace) {
     NodeRef notString = makeAtom(std::string(300, '1'));
     EXPECT_FALSE(appendToStringInPlace(notString, "2"));
 }
+
+TEST(LiveNodes, EveryNodeMadeIsCountedUntilItIsFreed) {
+    const std::int64_t before = liveNodeCount();
+    {
+        NodeRef a = makeAtom("short");
+        NodeRef big = makeAtom(std::string(5000, 'b')); // larger than any pooled block
+        NodeRef pair = apply(a, big);
+        EXPECT_EQ(liveNodeCount(), before + 3);
+        NodeRef chain = makeAtom("x");
+        for (int i = 0; i < 1000; ++i)
+            chain = apply(std::move(chain), makeAtom("y"));
+        EXPECT_EQ(liveNodeCount(), before + 3 + 2001);
+    }
+    EXPECT_EQ(liveNodeCount(), before);
+}
