@@ -42,15 +42,23 @@ void* allocateRaw(std::size_t bytes) {
     return p;
 }
 
+// The most nodes of blocks of their own alive at once.
+std::int64_t mostOwnBlocks = 0;
+
+void* allocateOwnBlock(std::size_t blockBytes) {
+    void* p = allocateRaw(blockBytes);
+    if (++detail::ownBlocks > mostOwnBlocks)
+        mostOwnBlocks = detail::ownBlocks;
+    return p;
+}
+
 std::size_t classOf(std::size_t blockBytes) {
     return (blockBytes + kClassStep - 1) / kClassStep;
 }
 
 void* allocateAtomBlock(std::size_t blockBytes) {
-    if (blockBytes > kLargestPooled) {
-        ++detail::liveNodes;
-        return allocateRaw(blockBytes);
-    }
+    if (blockBytes > kLargestPooled)
+        return allocateOwnBlock(blockBytes);
     const std::size_t c = classOf(blockBytes);
     return takeBlock(atomPools[c], c * kClassStep);
 }
@@ -58,7 +66,7 @@ void* allocateAtomBlock(std::size_t blockBytes) {
 void freeAtomBlock(Node* atom) {
     const std::size_t blockBytes = sizeof(Node) + measureText(atom) + 1;
     if (blockBytes > kLargestPooled) {
-        --detail::liveNodes;
+        --detail::ownBlocks;
 #ifdef RILL_FUZZ_BOUNDS
         run_bounds::nodeFreed();
 #endif
@@ -121,6 +129,7 @@ void checkMeasurable(const char* s, std::size_t n) {
 } // namespace
 
 void* detail::refillPool(Pool& pool, std::size_t blockBytes) {
+    ++pool.carved;
     if (static_cast<std::size_t>(pool.end - pool.bump) < blockBytes) {
         pool.bump = static_cast<char*>(allocateRaw(kChunkBytes));
         pool.end = pool.bump + kChunkBytes;
@@ -131,7 +140,17 @@ void* detail::refillPool(Pool& pool, std::size_t blockBytes) {
 }
 
 void* detail::allocateBlock(std::size_t blockBytes) {
-    return allocateRaw(blockBytes);
+    return allocateOwnBlock(blockBytes);
+}
+
+std::int64_t peakNodeCount() {
+    std::int64_t blocks = mostOwnBlocks;
+#ifndef RILL_NO_POOLS
+    blocks += detail::applicationPool.carved;
+    for (const Pool& pool : atomPools)
+        blocks += pool.carved;
+#endif
+    return blocks;
 }
 
 // --- Raw node level -------------------------------------------------------------------------

@@ -131,13 +131,13 @@ struct Pool {
     FreeBlock* free = nullptr;
     char* bump = nullptr;
     char* end = nullptr;
+    std::int64_t carved = 0; // blocks cut from chunks: the most ever in use at once
 };
-// The nodes alive now: every block taken and not yet given back (see liveNodeCount).
-inline std::int64_t liveNodes = 0;
+// Nodes of blocks of their own now alive (see peakNodeCount).
+inline std::int64_t ownBlocks = 0;
 void* refillPool(Pool& pool, std::size_t blockBytes); // the free list is empty
 void* allocateBlock(std::size_t blockBytes);          // one block of its own
 inline void* takeBlock(Pool& pool, std::size_t blockBytes) {
-    ++liveNodes;
 #ifdef RILL_NO_POOLS
     (void)pool;
     return allocateBlock(blockBytes);
@@ -150,9 +150,9 @@ inline void* takeBlock(Pool& pool, std::size_t blockBytes) {
 #endif
 }
 inline void giveBlock(Pool& pool, void* block) {
-    --liveNodes;
 #ifdef RILL_NO_POOLS
     (void)pool;
+    --ownBlocks;
 #ifdef RILL_FUZZ_BOUNDS
     run_bounds::nodeFreed();
 #endif
@@ -169,10 +169,12 @@ inline void giveApplicationBlock(void* block) {
 }
 } // namespace detail
 
-// The number of nodes alive now, for tools that watch a run's memory.
-inline std::int64_t liveNodeCount() {
-    return detail::liveNodes;
-}
+// The most nodes alive at once so far, for tools that watch a run's memory; nothing on the
+// way of making and freeing a node counts. A pool's blocks are cut from its chunks only when
+// its free list is empty, so the blocks cut are the most of that size ever in use at once;
+// the sum over the pools (and the larger atoms) is the store's high-water mark. (A build
+// without pools counts every node exactly.)
+std::int64_t peakNodeCount();
 
 // A new application taking over one reference on each child; count 0, unclassified.
 inline Node* newApplicationNode(Node* function, Node* argument) {

@@ -132,7 +132,6 @@ void RunStory::runEnded() {
 
 void RunStory::stepping(const Node* machine) {
     ++steps_;
-    peakNodes_ = std::max(peakNodes_, liveNodeCount());
     if (options_.steps && hasRoom()) {
         writeLine("step " + std::to_string(steps_) + " at depth " +
                   std::to_string(runs_.empty() ? 0 : runs_.back().depth) + ": " +
@@ -292,7 +291,7 @@ void RunStory::writeProfile(const int* status) {
     else
         std::fprintf(out_, "exit status: set by the program's call of exit\n");
     std::fprintf(out_, "steps: %llu\n", static_cast<unsigned long long>(steps_));
-    std::fprintf(out_, "peak live nodes: %lld\n", static_cast<long long>(peakNodes_));
+    std::fprintf(out_, "peak live nodes: %lld\n", static_cast<long long>(peakNodeCount()));
     std::fprintf(out_, "first Z: %s\n", failures_ == 0 ? "none" : firstFailure_.c_str());
 
     // Each list, the largest count first and names in byte order among equals, cut at

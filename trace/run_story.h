@@ -91,7 +91,6 @@ private:
     std::uint64_t steps_ = 0;
     std::uint64_t lines_ = 0;
     bool cut_ = false;
-    std::int64_t peakNodes_ = 0;
     std::vector<Run> runs_;
     // Names by number: definitions (instantiations) and built-ins (calls) each count by id.
     std::unordered_map<std::string, std::uint32_t> ids_;

@@ -263,17 +263,23 @@ TEST(NodeStore, ASharedOrShortStringIsNotChangedInPlace) {
     EXPECT_FALSE(appendToStringInPlace(notString, "2"));
 }
 
-TEST(LiveNodes, EveryNodeMadeIsCountedUntilItIsFreed) {
-    const std::int64_t before = liveNodeCount();
+TEST(PeakNodes, ThePeakGrowsWithTheMostNodesAliveAndNeverShrinks) {
+    const std::int64_t before = peakNodeCount();
+    constexpr int kMore = 1'000'000; // more than every test before has held at once
     {
-        NodeRef a = makeAtom("short");
-        NodeRef big = makeAtom(std::string(5000, 'b')); // larger than any pooled block
-        NodeRef pair = apply(a, big);
-        EXPECT_EQ(liveNodeCount(), before + 3);
         NodeRef chain = makeAtom("x");
-        for (int i = 0; i < 1000; ++i)
-            chain = apply(std::move(chain), makeAtom("y"));
-        EXPECT_EQ(liveNodeCount(), before + 3 + 2001);
+        for (int i = 0; i < kMore; ++i)
+            chain = apply(std::move(chain), makeAtom(std::string(300, 'y'))); // own blocks
+        EXPECT_GE(peakNodeCount(), 2 * kMore);
     }
-    EXPECT_EQ(liveNodeCount(), before);
+    const std::int64_t after = peakNodeCount();
+    EXPECT_GT(after, before);
+    // Freed nodes are used again before the store grows: the same chain once more leaves the
+    // high-water mark where it was.
+    {
+        NodeRef chain = makeAtom("x");
+        for (int i = 0; i < kMore; ++i)
+            chain = apply(std::move(chain), makeAtom(std::string(300, 'y')));
+    }
+    EXPECT_EQ(peakNodeCount(), after);
 }
