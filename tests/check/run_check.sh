@@ -8,6 +8,7 @@
 #                replacing "NAME.rill" (for options)
 # The check runs in the test's directory with the path given as "NAME.rill".
 set -u
+source "$(dirname "$0")/../run_support.sh"
 check=$1
 program=$2
 dir=$(dirname "$program")
@@ -16,7 +17,7 @@ cd "$dir" || exit 2
 
 words=()
 if [[ -f $base.argv ]]; then
-    while IFS= read -r line || [[ -n $line ]]; do words+=("$line"); done < "$base.argv"
+    read_words "$base.argv" words
 else
     words+=("$base.rill")
 fi
@@ -26,20 +27,4 @@ trap 'rm -rf "$work"' EXIT
 timeout -s KILL 60 "$check" "${words[@]}" < /dev/null > "$work/stdout" 2> "$work/stderr"
 status=$?
 
-expected_status=0
-[[ -f $base.exit ]] && expected_status=$(tr -d ' \n' < "$base.exit")
-failed=0
-if [[ $status != "$expected_status" ]]; then
-    echo "exit status: got $status, want $expected_status"
-    failed=1
-fi
-for stream in stdout stderr; do
-    want=/dev/null
-    [[ -f $base.$stream ]] && want=$base.$stream
-    if ! cmp -s "$work/$stream" "$want"; then
-        echo "$stream differs:"
-        diff "$want" "$work/$stream" | head -40
-        failed=1
-    fi
-done
-exit $failed
+compare_run "$base" "$status" "$work" diff stdout stderr

@@ -13,6 +13,7 @@
 # gets ten times the time, and tests with a memory limit are skipped (status 77).
 # The program runs in its own directory with the program path given as "NAME.rill".
 set -u
+source "$(dirname "$0")/../run_support.sh"
 rill=$1
 program=$2
 dir=$(dirname "$program")
@@ -21,12 +22,10 @@ cd "$dir" || exit 2
 
 words=()
 if [[ -f $base.argv ]]; then
-    while IFS= read -r line || [[ -n $line ]]; do words+=("$line"); done < "$base.argv"
+    read_words "$base.argv" words
 else
     words+=("$base.rill")
-    if [[ -f $base.args ]]; then
-        while IFS= read -r line || [[ -n $line ]]; do words+=("$line"); done < "$base.args"
-    fi
+    [[ -f $base.args ]] && read_words "$base.args" words
 fi
 stdin_file=/dev/null
 [[ -f $base.stdin ]] && stdin_file=$base.stdin
@@ -47,23 +46,4 @@ fi
     < "$stdin_file" > "$work/stdout" 2> "$work/stderr"
 status=$?
 
-expected_status=0
-[[ -f $base.exit ]] && expected_status=$(tr -d ' \n' < "$base.exit")
-[[ -f $base.stdout ]] && cp "$base.stdout" "$work/want_stdout" || : > "$work/want_stdout"
-[[ -f $base.stderr ]] && cp "$base.stderr" "$work/want_stderr" || : > "$work/want_stderr"
-
-failed=0
-if [[ $status != "$expected_status" ]]; then
-    echo "exit status: got $status, want $expected_status"
-    failed=1
-fi
-for stream in stdout stderr; do
-    if ! cmp -s "$work/$stream" "$work/want_$stream"; then
-        echo "$stream differs (want, then got):"
-        od -c "$work/want_$stream" | head -20
-        echo "---"
-        od -c "$work/$stream" | head -20
-        failed=1
-    fi
-done
-exit $failed
+compare_run "$base" "$status" "$work" bytes stdout stderr

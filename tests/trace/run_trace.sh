@@ -15,6 +15,7 @@
 # both traces and standard error, and the peak of live nodes "N": they differ from run to run
 # and from build to build.
 set -u
+source "$(dirname "$0")/../run_support.sh"
 trace=$1
 program=$2
 dir=$(dirname "$program")
@@ -25,43 +26,24 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 words=()
 if [[ -f $base.argv ]]; then
-    while IFS= read -r line || [[ -n $line ]]; do words+=("$line"); done < "$base.argv"
+    read_words "$base.argv" words
 else
     words+=(-o "$work/trace")
-    if [[ -f $base.options ]]; then
-        while IFS= read -r line || [[ -n $line ]]; do words+=("$line"); done < "$base.options"
-    fi
+    [[ -f $base.options ]] && read_words "$base.options" words
     words+=("$base.rill")
-    if [[ -f $base.args ]]; then
-        while IFS= read -r line || [[ -n $line ]]; do words+=("$line"); done < "$base.args"
-    fi
+    [[ -f $base.args ]] && read_words "$base.args" words
 fi
 stdin_file=/dev/null
 [[ -f $base.stdin ]] && stdin_file=$base.stdin
 
-timeout -s KILL 60 "$trace" "${words[@]}" < "$stdin_file" > "$work/stdout" 2> "$work/stderr"
+timeout -s KILL 60 "$trace" "${words[@]}" < "$stdin_file" > "$work/out" 2> "$work/err"
 status=$?
 
 mask() { sed -E 's/[0-9]{12,}/ADDRESS/g; s/^peak live nodes: [0-9]+$/peak live nodes: N/' "$1"; }
 [[ -f $work/trace ]] || : > "$work/trace"
-mask "$work/trace" > "$work/got_trace"
-mask "$work/stderr" > "$work/got_stderr"
-cp "$work/stdout" "$work/got_stdout"
+mkdir "$work/got"
+mask "$work/trace" > "$work/got/trace"
+mask "$work/err" > "$work/got/stderr"
+cp "$work/out" "$work/got/stdout"
 
-expected_status=0
-[[ -f $base.exit ]] && expected_status=$(tr -d ' \n' < "$base.exit")
-failed=0
-if [[ $status != "$expected_status" ]]; then
-    echo "exit status: got $status, want $expected_status"
-    failed=1
-fi
-for stream in stdout stderr trace; do
-    want=/dev/null
-    [[ -f $base.$stream ]] && want=$base.$stream
-    if ! cmp -s "$work/got_$stream" "$want"; then
-        echo "$stream differs (want, then got):"
-        diff "$want" "$work/got_$stream" | head -40
-        failed=1
-    fi
-done
-exit $failed
+compare_run "$base" "$status" "$work/got" diff stdout stderr trace
