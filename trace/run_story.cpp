@@ -103,6 +103,12 @@ const std::string& RunStory::runningDefinition() const {
     return kEntry;
 }
 
+std::string RunStory::stepText() const {
+    std::string text = "step ";
+    text += std::to_string(steps_);
+    return text;
+}
+
 bool RunStory::hasRoom() {
     if (options_.lineLimit == 0 || lines_ < options_.lineLimit)
         return true;
@@ -133,9 +139,12 @@ void RunStory::runEnded() {
 void RunStory::stepping(const Node* machine) {
     ++steps_;
     if (options_.steps && hasRoom()) {
-        writeLine("step " + std::to_string(steps_) + " at depth " +
-                  std::to_string(runs_.empty() ? 0 : runs_.back().depth) + ": " +
-                  termText(argumentOf(machine), options_.width));
+        std::string line = stepText();
+        line += " at depth ";
+        line += std::to_string(runs_.empty() ? 0 : runs_.back().depth);
+        line += ": ";
+        line += termText(argumentOf(machine), options_.width);
+        writeLine(line);
     }
 }
 
@@ -193,7 +202,8 @@ void RunStory::instantiating(std::string_view name, Node* const* arguments, int 
     const bool told = options_.instantiations && hasRoom();
     std::string text;
     if (told) {
-        text = "step " + std::to_string(steps_) + ": ";
+        text = stepText();
+        text += ": ";
         text += count == 0 ? "work out " : "instantiate ";
         text += shownText(name);
         if (count != 0) {
@@ -270,10 +280,13 @@ void RunStory::builtinAnswered(const NodeRef& result) {
     }
     // The first "Z" is written even past the limit: it is usually the cause.
     if (first || ((failed || options_.calls) && hasRoom())) {
-        std::string line = "step " + std::to_string(steps_) + ": " + callText(call) +
-                           " gave " +
-                           (failed ? std::string("Z") : termText(result.get(), options_.width)) +
-                           ", in " + runningDefinition();
+        std::string line = stepText();
+        line += ": ";
+        line += callText(call);
+        line += " gave ";
+        line += failed ? std::string("Z") : termText(result.get(), options_.width);
+        line += ", in ";
+        line += runningDefinition();
         if (first) {
             firstFailure_ = line;
             line += "  <- the first Z";

@@ -80,6 +80,8 @@ private:
 
     std::uint32_t nameId(std::string_view name);
     const std::string& runningDefinition() const;
+    // "step N", N the step being taken.
+    std::string stepText() const;
     // True while lines may still be written; the first time it is not, says so.
     bool hasRoom();
     void writeLine(const std::string& line);

@@ -130,7 +130,11 @@ int runTracer(int argc, char** argv) {
     TraceOptions options;
     std::string problem;
     if (!parseTraceOptions(argc, argv, options, problem)) {
-        writeError("rill-trace: " + problem + "\n" + std::string(kUsage));
+        std::string text = "rill-trace: ";
+        text += problem;
+        text += '\n';
+        text += kUsage;
+        writeError(text);
         return kTraceUsageStatus;
     }
     if (options.help) {
@@ -141,8 +145,12 @@ int runTracer(int argc, char** argv) {
     if (!options.toStandardError) {
         out = openTraceFile(options.traceFile);
         if (out == nullptr) {
-            writeError("rill-trace: cannot write the trace to " + options.traceFile + ": " +
-                       std::strerror(errno) + "\n");
+            std::string text = "rill-trace: cannot write the trace to ";
+            text += options.traceFile;
+            text += ": ";
+            text += std::strerror(errno);
+            text += '\n';
+            writeError(text);
             return kTraceUsageStatus;
         }
     }
