@@ -1,46 +1,14 @@
 #include "builtins/c_bridge.h"
 
-#include "builtins/c_char_classes.h"
-#include "builtins/c_directories.h"
-#include "builtins/c_math.h"
-#include "builtins/c_memory.h"
-#include "builtins/c_process.h"
-#include "builtins/c_sockets.h"
-#include "builtins/c_streams.h"
-#include "builtins/c_strings.h"
-#include "builtins/c_time.h"
 #include "builtins/calling_protocol.h"
 #include "builtins/real_numbers.h"
 #include "core/assertion.h"
 
 #include <cinttypes>
-#include <map>
-#include <string>
 
 namespace rill {
 
 namespace {
-
-// The name of a call's head: the atom at the bottom of its spine.
-std::string_view headName(const NodeRef& call) {
-    const Node* h = call.get();
-    while (!isAtomNode(h))
-        h = functionOf(h);
-    return std::string_view(atomBytes(h), measureText(h));
-}
-
-const std::map<std::string_view, const BridgeRow*>& bridgeRows() {
-    static const auto& rows = *new std::map<std::string_view, const BridgeRow*>([] {
-        std::map<std::string_view, const BridgeRow*> all;
-        for (std::span<const BridgeRow> family :
-             {socketRows(), streamRows(), memoryRows(), stringRows(), timeRows(), directoryRows(),
-              charClassRows(), mathRows(), processRows()})
-            for (const BridgeRow& row : family)
-                all.emplace(row.name, &row);
-        return all;
-    }());
-    return rows;
-}
 
 NodeRef resultValue(char kind, const CResult& r) {
     switch (kind) {
@@ -94,28 +62,13 @@ BridgeArgs::BridgeArgs(NodeRef call, std::string_view kinds) {
     }
 }
 
-NodeRef callBridge(NodeRef call) {
-    // The row of the last call's name is kept: a program calls the same wrapper over and over.
-    static std::string lastName;
-    static const BridgeRow* lastRow = nullptr;
-    const std::string_view name = headName(call);
-    const BridgeRow* row = lastRow;
-    if (row == nullptr || name != lastName) {
-        row = findBridgeRow(name);
-        lastName = name;
-        lastRow = row;
-    }
-    RILL_ASSERT(row != nullptr);
-    const BridgeArgs args(std::move(call), row->kinds);
+NodeRef callBridge(const BridgeRow& row, NodeRef call) {
+    if (row.call == nullptr)
+        return makeInteger(row.value); // a constant; the call is released unread
+    const BridgeArgs args(std::move(call), row.kinds);
     if (!args.ok())
         return makeFailure();
-    return resultValue(row->result, row->call(args));
-}
-
-const BridgeRow* findBridgeRow(std::string_view name) {
-    const auto& rows = bridgeRows();
-    const auto found = rows.find(name);
-    return found == rows.end() ? nullptr : found->second;
+    return resultValue(row.result, row.call(args));
 }
 
 NodeRef makeUnsigned(std::uint64_t value) {

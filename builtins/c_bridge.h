@@ -1,7 +1,10 @@
 // The C library bridge: built-ins that hand their arguments to one C function and turn its
-// result into a value. Each wrapper is one row: its name, the kind of each argument, the kind
-// of its result and the call. Arguments are checked against their kinds before the call;
-// any mismatch gives "Z" and the C function is not called.
+// result into a value. Each wrapper is one row: its name, the kind of each argument (one letter
+// each, so the kinds are also its arity), the kind of its result and the call. The built-in
+// table takes every row as it is; nothing else names a wrapper. Arguments are checked against
+// their kinds before the call; any mismatch gives "Z" and the C function is not called. A
+// constant of the platform (an error number, a record size, a flag) is a row too: its name and
+// its value, no arguments.
 //
 // Argument kinds:  N an integer, passed at the width of the C parameter
 //                  P an address: an integer passed as a pointer
@@ -15,6 +18,7 @@
 
 #include "core/node_store.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <span>
@@ -35,6 +39,9 @@ public:
     char* s(int k) const { return static_cast<char*>(pointers_[k - 1]); }
     double r(int k) const { return reals_[k - 1]; }
     std::FILE* file(int k) const { return static_cast<std::FILE*>(p(k)); }
+    // Argument k converted to a C int or size_t, as C's own conversion would convert it.
+    int asInt(int k) const { return static_cast<int>(n(k)); }
+    std::size_t size(int k) const { return static_cast<std::size_t>(n(k)); }
 
     static constexpr int kMostArguments = 7;
 
@@ -58,18 +65,25 @@ struct CResult {
     CResult(const volatile void* v) : pointer(const_cast<const void*>(v)) {}
 };
 
-// One wrapper: name, argument kinds, result kind and the call itself.
+// One wrapper: name, argument kinds, result kind and the call itself; or one constant: its name
+// and value (no arguments, result kind N, no call).
 struct BridgeRow {
+    using Call = CResult (*)(const BridgeArgs& a);
+
+    constexpr BridgeRow(std::string_view n, std::string_view k, char r, Call c)
+        : name(n), kinds(k), result(r), call(c) {}
+    constexpr BridgeRow(std::string_view n, std::int64_t v) : name(n), result('N'), value(v) {}
+
     std::string_view name;
-    std::string_view kinds;
+    std::string_view kinds; // one letter per argument: the built-in's arity
     char result;
-    CResult (*call)(const BridgeArgs& a);
+    Call call = nullptr;    // null for a constant
+    std::int64_t value = 0; // a constant's value
 };
 
-// The implementation every bridge built-in shares: finds the row of the call's head and runs it.
-NodeRef callBridge(NodeRef call);
-// The row of a bridge built-in, or null.
-const BridgeRow* findBridgeRow(std::string_view name);
+// Runs one wrapper on its saturated call (which it releases): checks the arguments against the
+// row's kinds, makes the C call and turns its result into a value; a constant gives its value.
+NodeRef callBridge(const BridgeRow& row, NodeRef call);
 // An unsigned 64-bit number as a decimal integer atom.
 NodeRef makeUnsigned(std::uint64_t value);
 

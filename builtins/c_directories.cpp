@@ -44,16 +44,13 @@ const BridgeRow kDirectoryRows[] = {
     {"opendir", "P", 'P', openDirectory},
     {"readdir", "P", 'P', readDirectory},
     {"closedir", "P", 'N', closeDirectory},
+    {"dirent", sizeof(struct dirent)}, // the size of the directory-entry record
 };
 
 } // namespace
 
 std::span<const BridgeRow> directoryRows() {
     return kDirectoryRows;
-}
-
-NodeRef builtin_dirent(NodeRef) {
-    return makeInteger(sizeof(struct dirent));
 }
 
 } // namespace rill

@@ -3,15 +3,12 @@
 #pragma once
 
 #include "builtins/c_bridge.h"
-#include "core/node_store.h"
 
 #include <span>
 
 namespace rill {
 
-NodeRef builtin_dirent(NodeRef call); // the size of the directory-entry record
-
-// The bridge rows of the directory wrappers.
+// The bridge rows of the directory wrappers and of the size of the directory-entry record.
 std::span<const BridgeRow> directoryRows();
 
 } // namespace rill

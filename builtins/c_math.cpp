@@ -1,13 +1,20 @@
 #include "builtins/c_math.h"
 
-#include "builtins/calling_protocol.h"
-
 #include <cmath>
 #include <cstdint>
 
 namespace rill {
 
 namespace {
+
+// abs x and labs x: the absolute value in 64-bit two's complement, the most negative value
+// staying as it is (the platform's long is 64 bits, so both are the same function).
+static_assert(sizeof(long) == sizeof(std::int64_t));
+CResult absoluteValue(const BridgeArgs& a) {
+    const std::uint64_t v = static_cast<std::uint64_t>(a.n(1));
+    const bool negative = (v >> 63) != 0;
+    return negative ? std::uint64_t{0} - v : v;
+}
 
 template <double (*f)(double)> CResult oneReal(const BridgeArgs& a) {
     return f(a.r(1));
@@ -17,9 +24,10 @@ template <double (*f)(double, double)> CResult twoReals(const BridgeArgs& a) {
     return f(a.r(1), a.r(2));
 }
 
-// The real functions, one row each: name, argument kinds, result kind, call. frexp and modf
-// store their second result through the address they are given.
+// The mathematics wrappers, one row each: name, argument kinds, result kind, call. frexp and
+// modf store their second result through the address they are given.
 const BridgeRow kMathRows[] = {
+    {"abs", "N", 'N', absoluteValue},
     {"acos", "R", 'R', oneReal<std::acos>},
     {"asin", "R", 'R', oneReal<std::asin>},
     {"atan", "R", 'R', oneReal<std::atan>},
@@ -48,33 +56,14 @@ const BridgeRow kMathRows[] = {
          return std::modf(a.r(1), static_cast<double*>(a.p(2)));
      }},
     {"ldexp", "RN", 'R',
-     [](const BridgeArgs& a) -> CResult { return std::ldexp(a.r(1), static_cast<int>(a.n(2))); }},
+     [](const BridgeArgs& a) -> CResult { return std::ldexp(a.r(1), a.asInt(2)); }},
+    {"labs", "N", 'N', absoluteValue},
 };
 
 } // namespace
 
 std::span<const BridgeRow> mathRows() {
     return kMathRows;
-}
-
-NodeRef builtin_abs(NodeRef call) {
-    auto [x] = takeArguments<1>(std::move(call));
-    if (!isInteger(x))
-        return makeFailure();
-    const std::uint64_t v = static_cast<std::uint64_t>(toInt64(x));
-    const bool negative = (v >> 63) != 0;
-    return makeInteger(static_cast<std::int64_t>(negative ? std::uint64_t{0} - v : v));
-}
-
-NodeRef builtin_labs(NodeRef call) {
-    auto [x] = takeArguments<1>(std::move(call));
-    if (!isInteger(x))
-        return makeFailure();
-    // the value as the platform's long, its absolute value wrapping like the machine's
-    using ULong = unsigned long;
-    const ULong v = static_cast<ULong>(toInt64(x));
-    const bool negative = static_cast<long>(v) < 0;
-    return makeInteger(static_cast<std::int64_t>(static_cast<long>(negative ? ULong{0} - v : v)));
 }
 
 } // namespace rill

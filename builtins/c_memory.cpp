@@ -7,18 +7,14 @@ namespace rill {
 
 namespace {
 
-std::size_t size(const BridgeArgs& a, int k) {
-    return static_cast<std::size_t>(a.n(k));
-}
-
 // The memory wrappers, one row each: name, argument kinds, result kind, call. A negative size
 // reaches the C function as a huge unsigned one, as C's own conversion would give it.
 const BridgeRow kMemoryRows[] = {
-    {"malloc", "N", 'P', [](const BridgeArgs& a) -> CResult { return std::malloc(size(a, 1)); }},
+    {"malloc", "N", 'P', [](const BridgeArgs& a) -> CResult { return std::malloc(a.size(1)); }},
     {"calloc", "NN", 'P',
-     [](const BridgeArgs& a) -> CResult { return std::calloc(size(a, 1), size(a, 2)); }},
+     [](const BridgeArgs& a) -> CResult { return std::calloc(a.size(1), a.size(2)); }},
     {"realloc", "PN", 'P',
-     [](const BridgeArgs& a) -> CResult { return std::realloc(a.p(1), size(a, 2)); }},
+     [](const BridgeArgs& a) -> CResult { return std::realloc(a.p(1), a.size(2)); }},
     {"free", "P", 'I',
      [](const BridgeArgs& a) -> CResult {
          std::free(a.p(1));
@@ -26,22 +22,22 @@ const BridgeRow kMemoryRows[] = {
      }},
     {"bzero", "PN", 'I',
      [](const BridgeArgs& a) -> CResult {
-         std::memset(a.p(1), 0, size(a, 2));
+         std::memset(a.p(1), 0, a.size(2));
          return {};
      }},
     {"memchr", "PNN", 'P',
      [](const BridgeArgs& a) -> CResult {
-         return std::memchr(a.p(1), static_cast<int>(a.n(2)), size(a, 3));
+         return std::memchr(a.p(1), static_cast<int>(a.n(2)), a.size(3));
      }},
     {"memcmp", "PPN", 'N',
-     [](const BridgeArgs& a) -> CResult { return std::memcmp(a.p(1), a.p(2), size(a, 3)); }},
+     [](const BridgeArgs& a) -> CResult { return std::memcmp(a.p(1), a.p(2), a.size(3)); }},
     {"memcpy", "PPN", 'P',
-     [](const BridgeArgs& a) -> CResult { return std::memcpy(a.p(1), a.p(2), size(a, 3)); }},
+     [](const BridgeArgs& a) -> CResult { return std::memcpy(a.p(1), a.p(2), a.size(3)); }},
     {"memmove", "PPN", 'P',
-     [](const BridgeArgs& a) -> CResult { return std::memmove(a.p(1), a.p(2), size(a, 3)); }},
+     [](const BridgeArgs& a) -> CResult { return std::memmove(a.p(1), a.p(2), a.size(3)); }},
     {"memset", "PNN", 'P',
      [](const BridgeArgs& a) -> CResult {
-         return std::memset(a.p(1), static_cast<int>(a.n(2)), size(a, 3));
+         return std::memset(a.p(1), static_cast<int>(a.n(2)), a.size(3));
      }},
 };
 

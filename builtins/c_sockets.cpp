@@ -10,14 +10,8 @@ namespace rill {
 
 namespace {
 
-int fd(const BridgeArgs& a, int k) {
-    return static_cast<int>(a.n(k));
-}
 socklen_t length(const BridgeArgs& a, int k) {
     return static_cast<socklen_t>(a.n(k));
-}
-std::size_t size(const BridgeArgs& a, int k) {
-    return static_cast<std::size_t>(a.n(k));
 }
 sockaddr* address(const BridgeArgs& a, int k) {
     return static_cast<sockaddr*>(a.p(k));
@@ -32,49 +26,56 @@ CResult addToSet(const BridgeArgs& a) {
     return {};
 }
 
-// The socket wrappers, one row each: name, argument kinds, result kind, call.
+// The socket wrappers, one row each: name, argument kinds, result kind, call; then the
+// constants.
 const BridgeRow kSocketRows[] = {
     {"socket", "NNN", 'N',
-     [](const BridgeArgs& a) -> CResult { return ::socket(fd(a, 1), fd(a, 2), fd(a, 3)); }},
+     [](const BridgeArgs& a) -> CResult { return ::socket(a.asInt(1), a.asInt(2), a.asInt(3)); }},
     {"bind", "NPN", 'N',
-     [](const BridgeArgs& a) -> CResult { return ::bind(fd(a, 1), address(a, 2), length(a, 3)); }},
+     [](const BridgeArgs& a) -> CResult {
+         return ::bind(a.asInt(1), address(a, 2), length(a, 3));
+     }},
     {"listen", "NN", 'N',
-     [](const BridgeArgs& a) -> CResult { return ::listen(fd(a, 1), fd(a, 2)); }},
+     [](const BridgeArgs& a) -> CResult { return ::listen(a.asInt(1), a.asInt(2)); }},
     {"accept", "NPP", 'N',
      [](const BridgeArgs& a) -> CResult {
-         return ::accept(fd(a, 1), address(a, 2), static_cast<socklen_t*>(a.p(3)));
+         return ::accept(a.asInt(1), address(a, 2), static_cast<socklen_t*>(a.p(3)));
      }},
     {"connect", "NPN", 'N',
      [](const BridgeArgs& a) -> CResult {
-         return ::connect(fd(a, 1), address(a, 2), length(a, 3));
+         return ::connect(a.asInt(1), address(a, 2), length(a, 3));
      }},
     {"shutdown", "NN", 'N',
-     [](const BridgeArgs& a) -> CResult { return ::shutdown(fd(a, 1), fd(a, 2)); }},
-    {"closesocket", "N", 'N', [](const BridgeArgs& a) -> CResult { return ::close(fd(a, 1)); }},
+     [](const BridgeArgs& a) -> CResult { return ::shutdown(a.asInt(1), a.asInt(2)); }},
+    {"closesocket", "N", 'N', [](const BridgeArgs& a) -> CResult { return ::close(a.asInt(1)); }},
     {"send", "NSNN", 'N',
-     [](const BridgeArgs& a) -> CResult { return ::send(fd(a, 1), a.s(2), size(a, 3), fd(a, 4)); }},
+     [](const BridgeArgs& a) -> CResult {
+         return ::send(a.asInt(1), a.s(2), a.size(3), a.asInt(4));
+     }},
     {"sendto", "NSNNPN", 'N',
      [](const BridgeArgs& a) -> CResult {
-         return ::sendto(fd(a, 1), a.s(2), size(a, 3), fd(a, 4), address(a, 5), length(a, 6));
+         return ::sendto(a.asInt(1), a.s(2), a.size(3), a.asInt(4), address(a, 5), length(a, 6));
      }},
     {"recv", "NPNN", 'N',
-     [](const BridgeArgs& a) -> CResult { return ::recv(fd(a, 1), a.p(2), size(a, 3), fd(a, 4)); }},
+     [](const BridgeArgs& a) -> CResult {
+         return ::recv(a.asInt(1), a.p(2), a.size(3), a.asInt(4));
+     }},
     {"recvfrom", "NPNNPP", 'N',
      [](const BridgeArgs& a) -> CResult {
-         return ::recvfrom(fd(a, 1), a.p(2), size(a, 3), fd(a, 4), address(a, 5),
+         return ::recvfrom(a.asInt(1), a.p(2), a.size(3), a.asInt(4), address(a, 5),
                            static_cast<socklen_t*>(a.p(6)));
      }},
     {"setsockopt", "NNNPN", 'N',
      [](const BridgeArgs& a) -> CResult {
-         return ::setsockopt(fd(a, 1), fd(a, 2), fd(a, 3), a.p(4), length(a, 5));
+         return ::setsockopt(a.asInt(1), a.asInt(2), a.asInt(3), a.p(4), length(a, 5));
      }},
     {"getpeername", "NPP", 'N',
      [](const BridgeArgs& a) -> CResult {
-         return ::getpeername(fd(a, 1), address(a, 2), static_cast<socklen_t*>(a.p(3)));
+         return ::getpeername(a.asInt(1), address(a, 2), static_cast<socklen_t*>(a.p(3)));
      }},
     {"gethostname", "PN", 'N',
      [](const BridgeArgs& a) -> CResult {
-         return ::gethostname(static_cast<char*>(a.p(1)), size(a, 2));
+         return ::gethostname(static_cast<char*>(a.p(1)), a.size(2));
      }},
     {"getaddrinfo", "PPPP", 'N',
      [](const BridgeArgs& a) -> CResult {
@@ -88,19 +89,19 @@ const BridgeRow kSocketRows[] = {
          return {};
      }},
     {"gai_strerror", "N", 'P',
-     [](const BridgeArgs& a) -> CResult { return ::gai_strerror(fd(a, 1)); }},
+     [](const BridgeArgs& a) -> CResult { return ::gai_strerror(a.asInt(1)); }},
     {"getnameinfo", "PNPNPNN", 'N',
      [](const BridgeArgs& a) -> CResult {
          return ::getnameinfo(address(a, 1), length(a, 2), static_cast<char*>(a.p(3)), length(a, 4),
-                              static_cast<char*>(a.p(5)), length(a, 6), fd(a, 7));
+                              static_cast<char*>(a.p(5)), length(a, 6), a.asInt(7));
      }},
     {"inet_ntop", "NPPN", 'P',
      [](const BridgeArgs& a) -> CResult {
-         return ::inet_ntop(fd(a, 1), a.p(2), static_cast<char*>(a.p(3)), length(a, 4));
+         return ::inet_ntop(a.asInt(1), a.p(2), static_cast<char*>(a.p(3)), length(a, 4));
      }},
     {"inet_pton", "NPP", 'N',
      [](const BridgeArgs& a) -> CResult {
-         return ::inet_pton(fd(a, 1), static_cast<const char*>(a.p(2)), a.p(3));
+         return ::inet_pton(a.asInt(1), static_cast<const char*>(a.p(2)), a.p(3));
      }},
     {"htonl", "N", 'N',
      [](const BridgeArgs& a) -> CResult { return htonl(static_cast<std::uint32_t>(a.n(1))); }},
@@ -111,28 +112,17 @@ const BridgeRow kSocketRows[] = {
     {"ntohs", "N", 'U',
      [](const BridgeArgs& a) -> CResult { return ntohs(static_cast<std::uint16_t>(a.n(1))); }},
     {"fd_set", "PN", 'I', addToSet},
+    // The platform's record size, address family, flag and socket type.
+    {"addrinfo", sizeof(addrinfo)},
+    {"af_unspec", AF_UNSPEC},
+    {"ai_passive", AI_PASSIVE},
+    {"sock_stream", SOCK_STREAM},
 };
 
 } // namespace
 
 std::span<const BridgeRow> socketRows() {
     return kSocketRows;
-}
-
-NodeRef builtin_addrinfo(NodeRef) {
-    return makeInteger(sizeof(struct addrinfo));
-}
-
-NodeRef builtin_af_unspec(NodeRef) {
-    return makeInteger(AF_UNSPEC);
-}
-
-NodeRef builtin_ai_passive(NodeRef) {
-    return makeInteger(AI_PASSIVE);
-}
-
-NodeRef builtin_sock_stream(NodeRef) {
-    return makeInteger(SOCK_STREAM);
 }
 
 } // namespace rill

@@ -10,17 +10,6 @@ namespace rill {
 
 namespace {
 
-NodeRef makeAddress(const void* address) {
-    return makeInteger(static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(address)));
-}
-
-int asInt(const BridgeArgs& a, int k) {
-    return static_cast<int>(a.n(k));
-}
-std::size_t size(const BridgeArgs& a, int k) {
-    return static_cast<std::size_t>(a.n(k));
-}
-
 // tmpnam buffer: a name in the temporary directory that no file has; into the buffer when
 // there is one, else into a buffer of its own. The name comes from mkstemp, whose file is
 // removed again at once, so the link stays free of the warning the C library ties to tmpnam.
@@ -42,7 +31,7 @@ char* temporaryName(char* buffer) {
 const BridgeRow kStreamRows[] = {
     {"fopen", "SS", 'P', [](const BridgeArgs& a) -> CResult { return std::fopen(a.s(1), a.s(2)); }},
     {"fdopen", "NS", 'P',
-     [](const BridgeArgs& a) -> CResult { return ::fdopen(asInt(a, 1), a.s(2)); }},
+     [](const BridgeArgs& a) -> CResult { return ::fdopen(a.asInt(1), a.s(2)); }},
     {"fclose", "P", 'N', [](const BridgeArgs& a) -> CResult { return std::fclose(a.file(1)); }},
     {"fflush", "P", 'N', [](const BridgeArgs& a) -> CResult { return std::fflush(a.file(1)); }},
     {"feof", "P", 'N', [](const BridgeArgs& a) -> CResult { return std::feof(a.file(1)); }},
@@ -56,29 +45,29 @@ const BridgeRow kStreamRows[] = {
     {"getc", "P", 'N', [](const BridgeArgs& a) -> CResult { return std::getc(a.file(1)); }},
     {"fgets", "PNP", 'P',
      [](const BridgeArgs& a) -> CResult {
-         return std::fgets(static_cast<char*>(a.p(1)), asInt(a, 2), a.file(3));
+         return std::fgets(static_cast<char*>(a.p(1)), a.asInt(2), a.file(3));
      }},
     {"fputc", "NP", 'N',
-     [](const BridgeArgs& a) -> CResult { return std::fputc(asInt(a, 1), a.file(2)); }},
+     [](const BridgeArgs& a) -> CResult { return std::fputc(a.asInt(1), a.file(2)); }},
     {"putc", "NP", 'N',
-     [](const BridgeArgs& a) -> CResult { return std::putc(asInt(a, 1), a.file(2)); }},
+     [](const BridgeArgs& a) -> CResult { return std::putc(a.asInt(1), a.file(2)); }},
     {"fputs", "PP", 'N',
      [](const BridgeArgs& a) -> CResult {
          return std::fputs(static_cast<const char*>(a.p(1)), a.file(2));
      }},
     {"ungetc", "NP", 'N',
-     [](const BridgeArgs& a) -> CResult { return std::ungetc(asInt(a, 1), a.file(2)); }},
+     [](const BridgeArgs& a) -> CResult { return std::ungetc(a.asInt(1), a.file(2)); }},
     {"fread", "PNNP", 'U',
      [](const BridgeArgs& a) -> CResult {
-         return std::fread(a.p(1), size(a, 2), size(a, 3), a.file(4));
+         return std::fread(a.p(1), a.size(2), a.size(3), a.file(4));
      }},
     {"fwrite", "SNNP", 'N',
      [](const BridgeArgs& a) -> CResult {
-         return std::fwrite(a.s(1), size(a, 2), size(a, 3), a.file(4));
+         return std::fwrite(a.s(1), a.size(2), a.size(3), a.file(4));
      }},
     {"fseek", "PNN", 'N',
      [](const BridgeArgs& a) -> CResult {
-         return std::fseek(a.file(1), static_cast<long>(a.n(2)), asInt(a, 3));
+         return std::fseek(a.file(1), static_cast<long>(a.n(2)), a.asInt(3));
      }},
     {"ftell", "P", 'N', [](const BridgeArgs& a) -> CResult { return std::ftell(a.file(1)); }},
     {"rewind", "P", 'I',
@@ -100,7 +89,7 @@ const BridgeRow kStreamRows[] = {
          std::setbuf(a.file(1), static_cast<char*>(a.p(2)));
          return {};
      }},
-    {"putchar", "N", 'N', [](const BridgeArgs& a) -> CResult { return std::putchar(asInt(a, 1)); }},
+    {"putchar", "N", 'N', [](const BridgeArgs& a) -> CResult { return std::putchar(a.asInt(1)); }},
     {"puts", "S", 'N', [](const BridgeArgs& a) -> CResult { return std::puts(a.s(1)); }},
     {"perror", "S", 'I',
      [](const BridgeArgs& a) -> CResult {
@@ -113,31 +102,21 @@ const BridgeRow kStreamRows[] = {
     {"tmpnam", "P", 'P',
      [](const BridgeArgs& a) -> CResult { return temporaryName(static_cast<char*>(a.p(1))); }},
     {"read", "NPN", 'N',
-     [](const BridgeArgs& a) -> CResult { return ::read(asInt(a, 1), a.p(2), size(a, 3)); }},
+     [](const BridgeArgs& a) -> CResult { return ::read(a.asInt(1), a.p(2), a.size(3)); }},
     {"write", "NSN", 'N',
-     [](const BridgeArgs& a) -> CResult { return ::write(asInt(a, 1), a.s(2), size(a, 3)); }},
+     [](const BridgeArgs& a) -> CResult { return ::write(a.asInt(1), a.s(2), a.size(3)); }},
+    // No arguments: the next byte of standard input (or EOF), the standard streams, and a new
+    // temporary stream (0 when it cannot be made).
+    {"getchar", "", 'N', [](const BridgeArgs&) -> CResult { return std::getchar(); }},
+    {"stderr", "", 'P', [](const BridgeArgs&) -> CResult { return stderr; }},
+    {"stdout", "", 'P', [](const BridgeArgs&) -> CResult { return stdout; }},
+    {"tmpfile", "", 'P', [](const BridgeArgs&) -> CResult { return std::tmpfile(); }},
 };
 
 } // namespace
 
 std::span<const BridgeRow> streamRows() {
     return kStreamRows;
-}
-
-NodeRef builtin_getchar(NodeRef) {
-    return makeInteger(std::getchar());
-}
-
-NodeRef builtin_stderr(NodeRef) {
-    return makeAddress(stderr);
-}
-
-NodeRef builtin_stdout(NodeRef) {
-    return makeAddress(stdout);
-}
-
-NodeRef builtin_tmpfile(NodeRef) {
-    return makeAddress(std::tmpfile());
 }
 
 } // namespace rill

@@ -8,12 +8,6 @@ namespace rill {
 
 namespace {
 
-std::size_t size(const BridgeArgs& a, int k) {
-    return static_cast<std::size_t>(a.n(k));
-}
-int asInt(const BridgeArgs& a, int k) {
-    return static_cast<int>(a.n(k));
-}
 char* buffer(const BridgeArgs& a, int k) {
     return static_cast<char*>(a.p(k));
 }
@@ -27,29 +21,29 @@ char** endSlot(const BridgeArgs& a, int k) {
 const BridgeRow kStringRows[] = {
     {"strlen", "S", 'N', [](const BridgeArgs& a) -> CResult { return std::strlen(a.s(1)); }},
     {"strnlen", "SN", 'N',
-     [](const BridgeArgs& a) -> CResult { return ::strnlen(a.s(1), size(a, 2)); }},
+     [](const BridgeArgs& a) -> CResult { return ::strnlen(a.s(1), a.size(2)); }},
     {"strcmp", "SS", 'N',
      [](const BridgeArgs& a) -> CResult { return std::strcmp(a.s(1), a.s(2)); }},
     {"strncmp", "SSN", 'N',
-     [](const BridgeArgs& a) -> CResult { return std::strncmp(a.s(1), a.s(2), size(a, 3)); }},
+     [](const BridgeArgs& a) -> CResult { return std::strncmp(a.s(1), a.s(2), a.size(3)); }},
     {"strcasecmp", "SS", 'N',
      [](const BridgeArgs& a) -> CResult { return ::strcasecmp(a.s(1), a.s(2)); }},
     {"strncasecmp", "SSN", 'N',
-     [](const BridgeArgs& a) -> CResult { return ::strncasecmp(a.s(1), a.s(2), size(a, 3)); }},
+     [](const BridgeArgs& a) -> CResult { return ::strncasecmp(a.s(1), a.s(2), a.size(3)); }},
     {"strcpy", "PS", 'P',
      [](const BridgeArgs& a) -> CResult { return std::strcpy(buffer(a, 1), a.s(2)); }},
     {"strncpy", "PPN", 'P',
      [](const BridgeArgs& a) -> CResult {
-         return std::strncpy(buffer(a, 1), buffer(a, 2), size(a, 3));
+         return std::strncpy(buffer(a, 1), buffer(a, 2), a.size(3));
      }},
     {"strcat", "PS", 'P',
      [](const BridgeArgs& a) -> CResult { return std::strcat(buffer(a, 1), a.s(2)); }},
     {"strncat", "PSN", 'P',
-     [](const BridgeArgs& a) -> CResult { return std::strncat(buffer(a, 1), a.s(2), size(a, 3)); }},
+     [](const BridgeArgs& a) -> CResult { return std::strncat(buffer(a, 1), a.s(2), a.size(3)); }},
     {"strchr", "SN", 'P',
-     [](const BridgeArgs& a) -> CResult { return std::strchr(a.s(1), asInt(a, 2)); }},
+     [](const BridgeArgs& a) -> CResult { return std::strchr(a.s(1), a.asInt(2)); }},
     {"strrchr", "SN", 'P',
-     [](const BridgeArgs& a) -> CResult { return std::strrchr(a.s(1), asInt(a, 2)); }},
+     [](const BridgeArgs& a) -> CResult { return std::strrchr(a.s(1), a.asInt(2)); }},
     {"strpbrk", "SS", 'P',
      [](const BridgeArgs& a) -> CResult { return std::strpbrk(a.s(1), a.s(2)); }},
     {"strspn", "SS", 'N',
@@ -65,16 +59,14 @@ const BridgeRow kStringRows[] = {
          return ::strtok_r(buffer(a, 1), a.s(2), endSlot(a, 3));
      }},
     {"strerror", "N", 'P',
-     [](const BridgeArgs& a) -> CResult { return std::strerror(asInt(a, 1)); }},
+     [](const BridgeArgs& a) -> CResult { return std::strerror(a.asInt(1)); }},
     {"strtod", "SP", 'R',
      [](const BridgeArgs& a) -> CResult { return std::strtod(a.s(1), endSlot(a, 2)); }},
     {"strtol", "SPN", 'N',
-     [](const BridgeArgs& a) -> CResult {
-         return std::strtol(a.s(1), endSlot(a, 2), asInt(a, 3));
-     }},
+     [](const BridgeArgs& a) -> CResult { return std::strtol(a.s(1), endSlot(a, 2), a.asInt(3)); }},
     {"strtoul", "SPN", 'U',
      [](const BridgeArgs& a) -> CResult {
-         return std::strtoul(a.s(1), endSlot(a, 2), asInt(a, 3));
+         return std::strtoul(a.s(1), endSlot(a, 2), a.asInt(3));
      }},
     {"atof", "S", 'R', [](const BridgeArgs& a) -> CResult { return std::atof(a.s(1)); }},
     {"atoi", "S", 'N', [](const BridgeArgs& a) -> CResult { return std::atoi(a.s(1)); }},

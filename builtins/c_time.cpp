@@ -31,19 +31,15 @@ const BridgeRow kTimeRows[] = {
     {"ctime", "P", 'P', [](const BridgeArgs& a) -> CResult { return std::ctime(timeAt(a, 1)); }},
     {"strftime", "PNSP", 'U',
      [](const BridgeArgs& a) -> CResult {
-         return std::strftime(static_cast<char*>(a.p(1)), static_cast<std::size_t>(a.n(2)), a.s(3),
-                              recordAt(a, 4));
+         return std::strftime(static_cast<char*>(a.p(1)), a.size(2), a.s(3), recordAt(a, 4));
      }},
+    {"time_t", sizeof(std::time_t)}, // the size of a time value
 };
 
 } // namespace
 
 std::span<const BridgeRow> timeRows() {
     return kTimeRows;
-}
-
-NodeRef builtin_time_t(NodeRef) {
-    return makeInteger(sizeof(std::time_t));
 }
 
 } // namespace rill

@@ -3,15 +3,12 @@
 #pragma once
 
 #include "builtins/c_bridge.h"
-#include "core/node_store.h"
 
 #include <span>
 
 namespace rill {
 
-NodeRef builtin_time_t(NodeRef call); // the size of the platform's time value
-
-// The bridge rows of the time wrappers.
+// The bridge rows of the time wrappers and of the size of a time value.
 std::span<const BridgeRow> timeRows();
 
 } // namespace rill

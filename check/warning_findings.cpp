@@ -26,10 +26,10 @@ constexpr std::array<std::string_view, 8> kWarningNames = {
 enum class ResultKind { anything, data, truth };
 
 // The built-ins outside the C library bridge whose result is always data.
-constexpr std::array<std::string_view, 28> kDataResults = {
-    "plus", "dash", "mult", "over", "cent", "powa", "cmpr", "real", "lits", "cape",
-    "init", "leak", "rank", "zits", "cork", "trim", "gets", "gett", "getu", "getv",
-    "getw", "getx", "gety", "getz", "lisp", "type", "abs",  "labs",
+constexpr std::array<std::string_view, 26> kDataResults = {
+    "plus", "dash", "mult", "over", "cent", "powa", "cmpr", "real", "lits",
+    "cape", "init", "leak", "rank", "zits", "cork", "trim", "gets", "gett",
+    "getu", "getv", "getw", "getx", "gety", "getz", "lisp", "type",
 };
 // The built-ins outside the bridge whose result is always a truth value.
 constexpr std::array<std::string_view, 6> kTruthResults = {"less", "gteq", "same",
@@ -39,7 +39,8 @@ ResultKind resultOf(std::string_view name) {
     const BuiltinEntry* entry = findBuiltin(name);
     if (entry == nullptr)
         return ResultKind::anything;
-    if (const BridgeRow* row = findBridgeRow(name); row != nullptr) {
+    if (const BridgeRow* row = entry->bridge; row != nullptr) {
+        // A bridge row's result kind says it; the constants are integers (kind N).
         if (row->result == 'B')
             return ResultKind::truth;
         const std::string_view data = "NUPR";
@@ -50,8 +51,7 @@ ResultKind resultOf(std::string_view name) {
         return ResultKind::data;
     if (std::find(kTruthResults.begin(), kTruthResults.end(), name) != kTruthResults.end())
         return ResultKind::truth;
-    // The constants (stdout, errno, ...) are numbers; abort does not come back.
-    return entry->arity == 0 && name != "abort" ? ResultKind::data : ResultKind::anything;
+    return ResultKind::anything;
 }
 
 // The built-in a Prelude operator stands for, or "" for the other operators.

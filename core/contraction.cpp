@@ -320,11 +320,11 @@ NodeRef callBuiltin(const BuiltinEntry& builtin, NodeRef call) {
     if (BuiltinCallObserver observer = builtinCallObserver(); observer != nullptr)
         observer(call);
     if (BuiltinResultObserver observer = builtinResultObserver(); observer != nullptr) {
-        NodeRef r = builtin.implementation(std::move(call));
+        NodeRef r = callImplementation(builtin, std::move(call));
         observer(r);
         return r;
     }
-    return builtin.implementation(std::move(call));
+    return callImplementation(builtin, std::move(call));
 }
 
 bool isRunEndingMarker(Node* r) {

@@ -1,3 +1,4 @@
+#include "builtin_calls.h"
 #include "builtins/c_process.h"
 
 #include <cerrno>
@@ -7,37 +8,23 @@
 #include <gtest/gtest.h>
 
 using namespace rill;
-
-namespace {
-
-std::string run(NodeRef (*f)(NodeRef)) {
-    return std::string(atomText(f(makeAtom("f"))));
-}
-
-} // namespace
-
-TEST(ProcessConstants, ErrorNumbersAreThePlatforms) {
-    EXPECT_EQ(run(builtin_eacces), std::to_string(EACCES));
-    EXPECT_EQ(run(builtin_enotsock), std::to_string(ENOTSOCK));
-    EXPECT_EQ(run(builtin_ewouldblock), std::to_string(EWOULDBLOCK));
-    EXPECT_EQ(run(builtin_eoverflow), std::to_string(EOVERFLOW));
-    EXPECT_EQ(run(builtin_rand_max), std::to_string(RAND_MAX));
-}
+using rill::testing::callNamed;
+using rill::testing::text;
 
 TEST(ProcessState, ErrnoReadsTheCurrentErrorNumber) {
     errno = ENOENT;
-    EXPECT_EQ(run(builtin_errno), std::to_string(ENOENT));
+    EXPECT_EQ(text(callNamed("errno")), std::to_string(ENOENT));
 }
 
 TEST(ProcessState, RandFollowsTheCLibrarysGenerator) {
     std::srand(17);
     const int expected = std::rand();
     std::srand(17);
-    EXPECT_EQ(run(builtin_rand), std::to_string(expected));
+    EXPECT_EQ(text(callNamed("rand")), std::to_string(expected));
 }
 
 TEST(ProcessStateDeathTest, AbortEndsTheProcess) {
-    EXPECT_DEATH(run(builtin_abort), "");
+    EXPECT_DEATH(text(callNamed("abort")), "");
 }
 
 TEST(ProcessAssert, ATrueValueGivesIAndOthersZ) {
@@ -54,10 +41,9 @@ TEST(ProcessAssertDeathTest, AFalseValueFailsNamingThisSourceFile) {
 }
 
 TEST(ProcessExitDeathTest, ExitEndsWithTheLowBitsOfItsArgument) {
-    EXPECT_EXIT(callBridge(apply(makeAtom("exit"), makeInteger(0x100000007))),
-                testing::ExitedWithCode(7), "");
+    EXPECT_EXIT(callNamed("exit", {makeInteger(0x100000007)}), ::testing::ExitedWithCode(7), "");
 }
 
 TEST(ProcessExit, ANonIntegerGivesZAndTheRunGoesOn) {
-    EXPECT_EQ(atomText(callBridge(apply(makeAtom("exit"), makeAtom("[1]")))), "Z");
+    EXPECT_EQ(text(callNamed("exit", {makeAtom("[1]")})), "Z");
 }

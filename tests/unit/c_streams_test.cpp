@@ -1,3 +1,4 @@
+#include "builtin_calls.h"
 #include "builtins/c_streams.h"
 #include "builtins/calling_protocol.h"
 
@@ -7,14 +8,15 @@
 #include <gtest/gtest.h>
 
 using namespace rill;
+using rill::testing::callNamed;
 
 TEST(StandardStreams, StdoutAndStderrAreTheStreamsAddresses) {
-    EXPECT_EQ(toPointer(builtin_stdout(makeAtom("stdout"))), static_cast<void*>(stdout));
-    EXPECT_EQ(toPointer(builtin_stderr(makeAtom("stderr"))), static_cast<void*>(stderr));
+    EXPECT_EQ(toPointer(callNamed("stdout")), static_cast<void*>(stdout));
+    EXPECT_EQ(toPointer(callNamed("stderr")), static_cast<void*>(stderr));
 }
 
 TEST(StandardStreams, TmpfileGivesAStreamThatCanBeWritten) {
-    NodeRef r = builtin_tmpfile(makeAtom("tmpfile"));
+    NodeRef r = callNamed("tmpfile");
     auto* f = static_cast<std::FILE*>(toPointer(r));
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(std::fputs("x", f), 1);

@@ -1,3 +1,4 @@
+#include "builtin_calls.h"
 #include "builtins/calling_protocol.h"
 #include "builtins/data_builtins.h"
 
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 using namespace rill;
+using rill::testing::address;
 
 namespace {
 
@@ -69,10 +71,6 @@ NodeRef elements(std::initializer_list<std::string_view> texts) {
     for (std::string_view e : texts)
         t = apply(a("J"), std::move(t), a(e));
     return t;
-}
-
-NodeRef address(const void* p) {
-    return makeInteger(static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(p)));
 }
 
 } // namespace
