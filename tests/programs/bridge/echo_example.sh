@@ -5,7 +5,7 @@
 # and prints the echoes. Both run under timeouts, so that a failure cannot hang the suite.
 set -u
 rill=$1
-examples=$(cd "$(dirname "$0")/../../examples" && pwd)
+examples=$(cd "$(dirname "$0")/../../../examples" && pwd)
 work=$(mktemp -d)
 server=""
 cleanup() {
