@@ -82,7 +82,8 @@ constexpr BuiltinRow kNativeRows[] = {
     {"assert", 1, builtin_assert},
 };
 
-// The families of C library wrappers, in the table's order; each row is taken as it is.
+// The families of C library wrappers, in the table's order. Their rows (in builtins/c_*.cpp)
+// are taken as they are: a row's name is the built-in's, its argument kinds give the arity.
 constexpr std::span<const BridgeRow> (*kBridgeFamilies[])() = {
     socketRows,    streamRows,    memoryRows, stringRows, timeRows,
     directoryRows, charClassRows, mathRows,   processRows};

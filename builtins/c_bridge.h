@@ -13,7 +13,7 @@
 //                  R a real (an integer is not converted)
 // Result kinds:    N a signed integer     U an unsigned 64-bit integer   P an address
 //                  R a real               I the atom "I"                B "K" for non-zero, else
-//                  "H"
+//                  "H"                    - none: the call never comes back (exit, abort)
 #pragma once
 
 #include "core/node_store.h"
