@@ -1,3 +1,4 @@
+#include "builtin_calls.h"
 #include "builtins/arithmetic.h"
 #include "builtins/calling_protocol.h"
 #include "builtins/comparison.h"
@@ -13,15 +14,12 @@
 #include <gtest/gtest.h>
 
 using namespace rill;
+using rill::testing::cell;
 
 namespace {
 
 NodeRef a(const char* text) {
     return makeAtom(text);
-}
-
-NodeRef cell(const char* bit, NodeRef rest) {
-    return apply(makeAtom("J"), makeAtom(bit), std::move(rest));
 }
 
 // The result's text; a real shows as "real " and its value.

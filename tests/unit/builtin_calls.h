@@ -1,5 +1,5 @@
-// Test support: calling a built-in by name as the reducer does, and the values a program passes
-// to the C library bridge.
+// Test support for the built-ins: calling one by name as the reducer does, and the values a
+// test passes to them (bit-list cells, C addresses).
 #pragma once
 
 #include "builtins/builtin_table.h"
@@ -25,6 +25,11 @@ inline NodeRef callNamed(const char* name, std::vector<NodeRef> arguments = {}) 
         return makeAtom("no such built-in");
     EXPECT_EQ(entry->arity, arguments.size()) << name;
     return callImplementation(*entry, std::move(call));
+}
+
+// The list cell (J bit rest) of an integer's bit list: bit is "K" or "H".
+inline NodeRef cell(const char* bit, NodeRef rest) {
+    return apply(makeAtom("J"), makeAtom(bit), std::move(rest));
 }
 
 // A C address as the integer a program passes for it.

@@ -1,3 +1,4 @@
+#include "builtin_calls.h"
 #include "builtins/calling_protocol.h"
 
 #include <cstdint>
@@ -7,12 +8,9 @@
 #include <gtest/gtest.h>
 
 using namespace rill;
+using rill::testing::cell;
 
 namespace {
-
-NodeRef cell(const char* bit, NodeRef rest) {
-    return apply(makeAtom("J"), makeAtom(bit), std::move(rest));
-}
 
 char kindOf(NodeRef v) {
     return static_cast<char>(valueKind(v));

@@ -1,3 +1,4 @@
+#include "builtin_calls.h"
 #include "builtins/decimal_integers.h"
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 using namespace rill;
+using rill::testing::cell;
 
 namespace {
 
@@ -68,10 +70,6 @@ std::string bits(std::string_view text) {
 std::string remainderText(std::string_view digits) {
     auto [b, r] = unfoldNumber(digits);
     return std::string(atomText(b)) + " " + std::string(atomText(r));
-}
-
-NodeRef cell(const char* bit, NodeRef rest) {
-    return apply(makeAtom("J"), makeAtom(bit), std::move(rest));
 }
 
 std::string readText(const NodeRef& value) {
