@@ -489,7 +489,10 @@ std::string treeCode(unsigned n) {
     const unsigned r = m - s * s;
     const unsigned a = r % 2 == 0 ? r / 2 : s;
     const unsigned b = r % 2 == 0 ? s : (r - 1) / 2;
-    return "[" + treeCode(a) + treeCode(b).substr(1);
+    std::string code(1, '[');
+    code += treeCode(a);
+    code.append(treeCode(b), 1);
+    return code;
 }
 
 std::string_view characterCode(unsigned char byte) {
@@ -745,7 +748,9 @@ NodeRef builtin_wave(NodeRef call) {
                 return makeAtom("0");
             if (text[0] == '0')
                 return makeAtom(text.substr(1));
-            return makeAtom("0" + std::string(text));
+            std::string negated(1, '0');
+            negated += text;
+            return makeAtom(std::move(negated));
         }
         NumberReading reading;
         RILL_ASSERT(readNumber(x, reading));
@@ -777,7 +782,12 @@ NodeRef builtin_zits(NodeRef call) {
         if (!isInteger(x))
             return makeFailure();
         return oneCharacterString(static_cast<unsigned char>(toInt64(x) & 0xFF), false);
-    case ValueKind::real: return makeAtom("[" + realText(readReal(x)) + "]");
+    case ValueKind::real: {
+        std::string bracketed(1, '[');
+        bracketed += realText(readReal(x));
+        bracketed += ']';
+        return makeAtom(std::move(bracketed));
+    }
     case ValueKind::string: {
         if (isAtom(x))
             return x;

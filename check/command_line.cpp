@@ -30,7 +30,7 @@ void writeError(const std::string& text) {
 std::string usageText() {
     std::string text(kUsage);
     for (const std::string_view name : warningNames())
-        text += " " + std::string(name);
+        text.append(" ").append(name);
     return text + "\n";
 }
 

@@ -65,6 +65,13 @@ std::string_view aliasOf(std::string_view op) {
     return at == std::string_view::npos ? std::string_view() : kBuiltins[at];
 }
 
+// The name in backticks, as the messages quote a name.
+std::string quoted(std::string_view name) {
+    std::string text(1, '`');
+    text.append(name).push_back('`');
+    return text;
+}
+
 std::string counted(std::size_t n, std::string_view word) {
     std::string text = std::to_string(n) + " " + std::string(word);
     if (n != 1)
@@ -218,7 +225,7 @@ struct ArgumentWalker : DefinitionWalker {
             const std::size_t taken = ResultAnalysis::parameters(model.definitions[held->second]);
             if (given > taken && results.bodyGivesData(held->second))
                 out.push_back({at, Severity::warning,
-                               "`" + std::string(key) + "` has " + counted(taken, "parameter") +
+                               quoted(key) + " has " + counted(taken, "parameter") +
                                    " but is given " + counted(given, "argument") +
                                    ": its body gives a number or a string, not a function",
                                "definition-arguments"});
@@ -232,7 +239,7 @@ struct ArgumentWalker : DefinitionWalker {
             return;
         std::string takes = arity == 0 ? "no argument" : counted(arity, "argument");
         out.push_back({at, Severity::warning,
-                       "`" + std::string(key) + "` takes " + takes + " but is given " +
+                       quoted(key) + " takes " + takes + " but is given " +
                            std::to_string(given) +
                            ": its result is a number or a string, not a function",
                        "builtin-arguments"});

@@ -66,7 +66,9 @@ struct Field {
 
 // A structure before its fields are placed: one unnamed gap of its whole size.
 std::string gapStructure(std::string_view name, std::size_t size) {
-    return "[" + std::string(name) + "[[" + std::to_string(size) + "]]]";
+    std::string structure(1, '[');
+    structure.append(name).append("[[").append(std::to_string(size)).append("]]]");
+    return structure;
 }
 
 std::string placeFields(std::string structure, std::initializer_list<Field> fields) {

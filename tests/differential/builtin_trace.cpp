@@ -65,7 +65,7 @@ std::string CallDescriber::atomWord(const Node* atom) {
     const std::string_view text(atomBytes(atom), measureText(atom));
     if (renames(text)) {
         auto [at, added] = renamed_.try_emplace(std::string(text), renamed_.size() + 1);
-        return "@" + std::to_string(at->second);
+        return std::string(1, '@').append(std::to_string(at->second));
     }
     std::string word;
     word.reserve(text.size());

@@ -336,7 +336,7 @@ private:
             if (i > 0)
                 text += ",";
             if (i == 0 && f.recursive)
-                text += "(" + integer(depth, scope) + "%6)";
+                text.append("(").append(integer(depth, scope)).append("%6)");
             else
                 text += argument(f.parameters[i], depth, scope);
         }
@@ -347,7 +347,7 @@ private:
     std::string countdown(int depth, const Scope& scope) {
         std::string text = scope.recursiveCall + "((" + std::string(1, scope.counter) + "-1)";
         for (Kind kind : scope.restOfCall)
-            text += "," + argument(kind, depth, scope);
+            text.append(",").append(argument(kind, depth, scope));
         return text + ")";
     }
 

@@ -152,9 +152,9 @@ std::string patternedDigits(std::mt19937_64& rng, std::size_t n) {
     std::string s;
     switch (rng() % 5) {
     case 0: s = std::string(n, '9'); break;
-    case 1: s = "1" + std::string(n - 1, '0'); break;
+    case 1: s = std::string(1, '1').append(n - 1, '0'); break;
     case 2: s = std::string(n, '9'); s[rng() % n] = static_cast<char>('0' + rng() % 9); break;
-    case 3: s = "1" + std::string(n - 1, '0'); s[n - 1 - rng() % n] = '1'; break;
+    case 3: s = std::string(1, '1').append(n - 1, '0'); s[n - 1 - rng() % n] = '1'; break;
     default: s = randomDigits(rng, n); break;
     }
     if (s[0] == '0')
@@ -656,7 +656,7 @@ TEST(IntegerAtoms, ProductsNextToAPowerOfTenHaveTheRightLength) {
     // gains a digit is only decided by the carry from the lowest limbs
     for (std::uint64_t f : {3u, 7u, 9u, 11u, 99u, 12345u, 99999999u, 100000000u, 4294967295u}) {
         for (std::size_t k = 12; k <= 60; k += 7) {
-            std::string power = "1" + std::string(k, '0');
+            std::string power = std::string(1, '1').append(k, '0');
             // the quotient of 10^k by f, digit by digit
             std::string q;
             std::uint64_t rest = 0;

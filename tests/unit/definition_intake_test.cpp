@@ -56,7 +56,11 @@ namespace {
 std::string shapeOf(const NodeRef& n) {
     if (isAtom(n))
         return std::string(atomText(n));
-    return "(" + shapeOf(functionPart(n)) + " " + shapeOf(argumentPart(n)) + ")";
+    return std::string(1, '(')
+        .append(shapeOf(functionPart(n)))
+        .append(" ")
+        .append(shapeOf(argumentPart(n)))
+        .append(")");
 }
 
 } // namespace

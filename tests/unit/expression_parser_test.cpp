@@ -371,9 +371,9 @@ TEST(AtomCache, KeepsItsAtomsApartAsItGrows) {
     AtomCache atoms;
     std::vector<NodeRef> made;
     for (int k = 0; k < 5000; ++k)
-        made.push_back(atoms.atomOf("n" + std::to_string(k)));
+        made.push_back(atoms.atomOf(std::string(1, 'n').append(std::to_string(k))));
     for (int k = 0; k < 5000; ++k)
-        ASSERT_EQ(atoms.atomOf("n" + std::to_string(k)).get(), made[k].get()) << k;
+        ASSERT_EQ(atoms.atomOf(std::string(1, 'n').append(std::to_string(k))).get(), made[k].get()) << k;
 }
 
 // --- Where atoms stand ------------------------------------------------------------------------

@@ -18,9 +18,9 @@ inline std::string show(const NodeRef& n) {
         arguments.push_back(argumentPart(head));
         head = functionPart(head);
     }
-    std::string out = "(" + show(head);
+    std::string out = std::string(1, '(').append(show(head));
     for (auto it = arguments.rbegin(); it != arguments.rend(); ++it)
-        out += " " + show(*it);
+        out.append(" ").append(show(*it));
     return out + ")";
 }
 
