@@ -23,22 +23,23 @@ constexpr int kReportStatus = 128; // any report but "Empty"
 constexpr int kUsageStatus = 1;
 constexpr std::size_t kShownValueBytes = 200;
 
-void writeError(const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), stderr);
-    std::fflush(stderr);
-}
-
+// The command line names no program file.
 int reportUsage() {
-    writeError("Error.\n Type: Usage\nUsage: rill file arg0 arg1 arg2 ...\n\\/\n");
+    printPlainReport(makeReport("Usage", "", "Usage: rill file arg0 arg1 arg2 ..."));
     return kUsageStatus;
 }
 
+// The program file cannot be read; the name is the path, escaped and in double quotes, so that
+// even an empty path has its Name line.
 int reportStart(const char* path) {
-    writeError("Error.\n Type: Start\n Name: \"" + escapeName(path) +
-               "\"\nCould not read program file.\n\\/\n");
+    std::string name(1, '"');
+    name += escapeName(path);
+    name += '"';
+    printPlainReport(makeReport("Start", std::move(name), "Could not read program file."));
     return kReportStatus;
 }
 
+// A stage or the run failed: the report in colour, after a reset of the terminal's colour.
 int reportFailure(const ErrorReport& report) {
     printReport(report);
     return kReportStatus;

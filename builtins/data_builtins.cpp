@@ -5,7 +5,7 @@
 #include "builtins/real_numbers.h"
 #include "core/assertion.h"
 #include "core/classification.h"
-#include "core/error_report.h"
+#include "core/report_display.h"
 
 #include <array>
 #include <bit>

@@ -2,7 +2,6 @@
 
 #include "builtins/calling_protocol.h"
 #include "core/assertion.h"
-#include "core/error_report.h"
 
 #include <bit>
 #include <cstdio>

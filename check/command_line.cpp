@@ -5,6 +5,7 @@
 #include "check/error_findings.h"
 #include "check/program_model.h"
 #include "check/warning_findings.h"
+#include "core/diagnostic_log.h"
 #include "core/error_report.h"
 #include "core/out_of_memory.h"
 #include "front/definition_intake.h"

@@ -3,7 +3,9 @@
 #include "builtins/builtin_table.h"
 #include "check/suggestions.h"
 #include "core/classification.h"
+#include "core/definition_names.h"
 #include "middle/definition_compilation.h"
+#include "middle/program_checks.h"
 #include "middle/value_rendering.h"
 
 #include <algorithm>
@@ -14,8 +16,6 @@ namespace rill {
 
 namespace {
 
-constexpr std::size_t kMostParameters = 10;
-constexpr std::size_t kMostLocalNames = 26;
 constexpr std::size_t kShownExpression = 80;
 // The most nodes of a form that are rendered in a message.
 constexpr std::size_t kRenderedNodes = 40;
@@ -113,10 +113,7 @@ private:
         std::string shown = renderTerm(boundedCopy(form, budget));
         if (shown.size() > kShownExpression)
             shown = shown.substr(0, kShownExpression) + "...";
-        std::string message = "Funky key in expression " + shown;
-        if (!key.empty())
-            message += " in function " + key;
-        message += '.';
+        std::string message = funkyReport(shown, key).message;
         // The binder's place; for an empty one, the backslash or brace that follows it.
         const Node* head = isLambdaForm(form) ? functionOf(functionOf(form))
                                               : functionOf(functionOf(functionOf(form)));
@@ -161,25 +158,20 @@ private:
     // More than 26 different local names: the binder that brings in the 27th, in text order.
     void checkLocalNames(const std::string& key, std::vector<const Node*> binders,
                          std::size_t fallback) {
-        auto keyOf = [](const Node* b) {
-            const std::string_view text = atomTextOf(b);
-            return text[0] == '[' ? text.substr(1, 1) : text;
-        };
         std::set<std::string_view> keys;
         for (const Node* b : binders)
-            keys.insert(keyOf(b));
-        if (keys.size() <= kMostLocalNames)
+            keys.insert(definitionKeyView(atomTextOf(b)));
+        if (keys.size() <= kLetterCount)
             return;
         std::stable_sort(binders.begin(), binders.end(), [&](const Node* a, const Node* b) {
             return model_.placeOf(a, fallback) < model_.placeOf(b, fallback);
         });
         keys.clear();
         for (const Node* b : binders) {
-            if (!keys.insert(keyOf(b)).second || keys.size() <= kMostLocalNames)
+            if (!keys.insert(definitionKeyView(atomTextOf(b))).second || keys.size() <= kLetterCount)
                 continue;
-            errors_.push_back(
-                {model_.placeOf(b, fallback), Severity::error,
-                 key.empty() ? "Place error." : "Place error in function " + key + ".", "Place"});
+            errors_.push_back({model_.placeOf(b, fallback), Severity::error,
+                               placeReport(key).message, "Place"});
             return;
         }
     }
@@ -190,7 +182,7 @@ private:
         for (const Node* n = value.get(); isLambdaForm(n); n = argumentOf(n)) {
             if (++count > kMostParameters) {
                 errors_.push_back({model_.placeOf(binderOf(n), fallback), Severity::error,
-                                   "Arity of function " + key + " may not exceed ten.", "Arity"});
+                                   arityReport(key).message, "Arity"});
                 return;
             }
         }

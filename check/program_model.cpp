@@ -44,14 +44,6 @@ Diagnostic bracketDiagnostic(const BracketCheck& check, std::string_view raw) {
     return Diagnostic{check.position, Severity::error, std::move(message), type};
 }
 
-// The (\ NAME VALUE) shape of a definition.
-bool hasDefinitionShape(const Node* tree) {
-    if (isAtomNode(tree))
-        return false;
-    const Node* p = functionOf(tree);
-    return !isAtomNode(p) && isOneByteAtomOf(functionOf(p), '\\');
-}
-
 // The atoms of a term, with a work list.
 void collectAtoms(const Node* term, std::vector<const Node*>& atoms) {
     std::vector<const Node*> work{term};
@@ -84,16 +76,7 @@ struct FreeKeys : DefinitionWalker {
     explicit FreeKeys(const ProgramModel& m) : model(m) {}
 };
 
-// The key of a valid name, as a view of the name: the name, or the middle byte of «[c]».
-std::string_view keyOfName(std::string_view name) {
-    return name[0] == '[' ? name.substr(1, 1) : name;
-}
-
 } // namespace
-
-std::string_view atomTextOf(const Node* atom) {
-    return std::string_view(atomBytes(atom), measureText(atom));
-}
 
 std::string_view referencedKey(const Node* atom) {
     const std::string_view text = atomTextOf(atom);
@@ -151,38 +134,18 @@ ProgramModel buildModel(std::string_view raw) {
         const std::size_t end = k + 1 < commas.size() ? rawOf(commas[k + 1]) : m.raw.size();
         m.parts.push_back({begin, end, std::string(part)});
         const NodeRef tree = parsePart(part);
-        if (!hasDefinitionShape(tree.get()))
+        DefinitionPart read;
+        if (!readDefinitionPart(tree, read))
             continue;
-        const Node* nameTerm = argumentOf(functionOf(tree.get()));
-        bool once = false;
-        const Node* nameAtom = nameTerm;
-        if (!isAtomNode(nameTerm)) {
-            if (!isOneByteAtomOf(argumentOf(nameTerm), '}') || !isAtomNode(functionOf(nameTerm)))
-                continue;
-            once = true;
-            nameAtom = functionOf(nameTerm);
-        }
-        const std::string_view name = atomTextOf(nameAtom);
-        if (!isDefinitionName(name))
-            continue;
-        const std::string key = definitionKey(name);
-        const std::size_t nameOffset = m.placeOf(nameAtom, begin);
-        if (key.size() == 1 && key[0] >= 'a' && key[0] <= 'z') {
-            m.errors.push_back(
-                {nameOffset, Severity::error,
-                 "Single lowercase letters (" + key + ") cannot be defined as global variables.",
-                 "Lower"});
+        const std::string key(read.key());
+        const std::size_t nameOffset = m.placeOf(read.name.get(), begin);
+        if (ErrorReport forbidden = checkDefinableKey(key); !isEmpty(forbidden)) {
+            m.errors.push_back({nameOffset, Severity::error, std::move(forbidden.message),
+                                std::move(forbidden.type)});
             continue;
         }
-        if (key == "\\" || key == "{" || findBuiltin(key) != nullptr) {
-            m.errors.push_back({nameOffset, Severity::error,
-                                "Built in function [" + key + "] cannot be re-defined.", "Built"});
-            continue;
-        }
-        NodeRef body = argumentPart(tree);
-        if (once)
-            body = apply(makeAtom("I"), std::move(body));
-        ModelDefinition d{key, nameOffset, k, expandPairLets(expandQuotes(std::move(body))), once};
+        ModelDefinition d{key, nameOffset, k, expandPairLets(expandQuotes(std::move(read.value))),
+                          read.once};
         if (const auto held = m.current.find(key); held != m.current.end())
             m.definitions[held->second].replaced = true;
         m.current[key] = m.definitions.size();
@@ -220,7 +183,7 @@ void walkDefinition(const ProgramModel& model, const NodeRef& value, DefinitionW
         items.pop_back();
         const Node* n = item.node;
         if (item.action != Action::visit) {
-            const std::string_view key = keyOfName(atomTextOf(n));
+            const std::string_view key = definitionKeyView(atomTextOf(n));
             if (item.action == Action::enter)
                 ++bound[key];
             else

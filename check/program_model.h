@@ -102,8 +102,6 @@ void walkDefinition(const ProgramModel& model, const NodeRef& value, DefinitionW
 // The key an atom references (its text) when it is a name reference: a definition key other
 // than the backslash and "{"; empty otherwise.
 std::string_view referencedKey(const Node* atom);
-// The text of an atom.
-std::string_view atomTextOf(const Node* atom);
 
 // --- Reachability ------------------------------------------------------------------------
 

@@ -3,6 +3,7 @@
 #include "builtins/builtin_table.h"
 #include "builtins/c_bridge.h"
 #include "core/classification.h"
+#include "core/definition_names.h"
 #include "front/lexical_classes.h"
 #include "middle/definition_compilation.h"
 
@@ -145,8 +146,7 @@ private:
             if (isLambdaForm(n) || isLetForm(n)) {
                 const Node* v = binderOf(n);
                 if (isAtomNode(v)) {
-                    const std::string_view text = atomTextOf(v);
-                    keys.insert(text[0] == '[' ? text.substr(1, 1) : text);
+                    keys.insert(definitionKeyView(atomTextOf(v)));
                 }
             }
             work.push_back(argumentOf(n));

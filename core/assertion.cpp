@@ -12,4 +12,13 @@ void assertionFailed(const char* file, int line) {
     std::abort();
 }
 
+void fatal(std::string_view message) {
+    std::fputs("REDVFAIL: ", stdout);
+    std::fwrite(message.data(), 1, message.size(), stdout);
+    std::fputs("\n", stdout);
+    std::fflush(stdout);
+    RILL_ASSERT(false);
+    __builtin_unreachable();
+}
+
 } // namespace rill

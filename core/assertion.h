@@ -1,10 +1,16 @@
-// The internal-failure check: states that no input should reach stop the process.
+// Internal failures: states that no input should reach stop the process, with the assertion
+// line and, for a named impossible state, the fatal line before it.
 #pragma once
+
+#include <string_view>
 
 namespace rill {
 
 // Writes "ASSERTION FAILED:", the file, ":" and the line to standard error, then aborts.
 [[noreturn]] void assertionFailed(const char* file, int line);
+// Writes "REDVFAIL: ", the message and a line end to standard output, then fails as an
+// assertion does.
+[[noreturn]] void fatal(std::string_view message);
 
 } // namespace rill
 

@@ -1,5 +1,6 @@
 #include "core/classification.h"
 
+#include "core/definition_names.h"
 #include "core/definition_table.h"
 
 #include <vector>

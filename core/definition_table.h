@@ -1,6 +1,7 @@
-// The definition table and its names: the process-wide map from a definition key to the
-// term that defines it (the program's entry under the empty key), the set of once-names
-// whose value is worked out afresh at every use, and the rules for names and keys.
+// The definition table: the process-wide map from a definition key to the term that defines
+// it (the program's entry under the empty key), the set of once-names whose value is worked
+// out afresh at every use, and the cached lookup of a name. The rules for names and keys are
+// in core/definition_names.h.
 #pragma once
 
 #include "core/node_store.h"
@@ -91,16 +92,5 @@ struct NameLookup {
 // Looks a name up in the definition table and the built-in table, through a small cache of
 // recent answers (a name that is found stays cached until the table's version changes).
 NameLookup lookUpName(std::string_view key);
-
-// The 27 operator characters that a bracketed name «[c]» may hold.
-inline constexpr std::string_view kBracketedNameCharacters = "{,}~!@#$%^&*<>-|+/=\\.`'\":;?";
-
-// True for a valid definition name: a lower word, «[c]» with an operator character c, or one
-// byte "A".."Z", 0x01..0x1F or 0x7F..0xFF.
-bool isDefinitionName(std::string_view name);
-// The key of a valid name: the name itself, or the middle byte of «[c]».
-std::string definitionKey(std::string_view name);
-// True for a byte string that is a key some valid name gives.
-bool isDefinitionKey(std::string_view key);
 
 } // namespace rill

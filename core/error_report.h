@@ -1,5 +1,5 @@
-// Error reports: the record every stage returns, its printed layout and terminal colours,
-// escaped names, the fatal line for impossible states, and the append-only diagnostic log.
+// Error reports: the record every stage before the run returns, and its one printed layout.
+// Every report rill writes, from the command line's to the run's, is laid out by `format`.
 #pragma once
 
 #include <cstdint>
@@ -25,22 +25,12 @@ ErrorReport makeReport(std::string type, std::string name, std::string message);
 
 // The report text: "No errors.\n", or the Error / Type / Name / message / "\/" lines.
 std::string format(const ErrorReport& report);
-// The text with terminal colour codes, one shown character per byte.
-std::string display(std::string_view text);
-// Writes "\033[m" and the displayed report to standard error.
+// Writes "\033[m" and the displayed report (core/report_display.h) to standard error.
 void printReport(const ErrorReport& report);
+// Writes the report to standard error as `format` lays it out, uncoloured and with no "\033[m"
+// before it: the command line's reports (Usage, Start), made before any program runs.
+void printPlainReport(const ErrorReport& report);
 // The name with control bytes, bytes from 0x7F up, "[" and "]" written as "[XX]".
 std::string escapeName(std::string_view name);
-// The byte that display shows in the colour class (1 red, 2 green, 3 plain) as `shown`.
-unsigned char decodeShown(int colourClass, unsigned char shown);
-// Writes "REDVFAIL: ", the message and a line end to standard output, then fails.
-[[noreturn]] void fatal(std::string_view message);
-// Appends the text to the diagnostic log; a log that cannot be opened or closed drops it.
-void appendLog(std::string_view text);
-// Turns the diagnostic log off (or on again) for this process: a program that runs the checks
-// without running the program (the static checker) leaves the log alone.
-void setLogEnabled(bool enabled);
-// The path of the diagnostic log.
-inline constexpr const char* kLogPath = "/tmp/redv.log";
 
 } // namespace rill

@@ -358,10 +358,7 @@ NodeRef argumentPart(const NodeRef& n) {
 }
 
 std::string_view atomText(const NodeRef& n) {
-    const Node* node = n.get();
-    if (!isAtomNode(node))
-        return {};
-    return std::string_view(atomBytes(node), measureText(node));
+    return atomTextOf(n.get());
 }
 
 // --- The base-64 digit alphabet -------------------------------------------------------------

@@ -107,6 +107,10 @@ inline void writeKindTag(Node* n, unsigned tag) {
 // The byte length of an atom's text by the measuring rules: a space starts a 9-byte real,
 // digits and "[" use the stored span, "(" a base-64 length prefix, anything else the NUL.
 std::size_t measureText(const Node* atom);
+// The atom's text, measured (borrowed from the node); an application gives the empty text.
+inline std::string_view atomTextOf(const Node* n) {
+    return isAtomNode(n) ? std::string_view(atomBytes(n), measureText(n)) : std::string_view();
+}
 
 // A new atom holding a copy of the n bytes; count 0, unclassified.
 Node* newAtomNode(const char* bytes, std::size_t n);

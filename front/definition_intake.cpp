@@ -2,6 +2,7 @@
 
 #include "builtins/builtin_table.h"
 #include "core/assertion.h"
+#include "core/classification.h"
 #include "front/bracket_checks.h"
 #include "front/expression_parser.h"
 #include "front/lexical_classes.h"
@@ -13,16 +14,6 @@
 namespace rill {
 
 namespace {
-
-// The (\ NAME VALUE) shape of a definition: an application whose function part is an
-// application of the backslash atom.
-bool hasDefinitionShape(const NodeRef& tree) {
-    if (!isApplication(tree))
-        return false;
-    const Node* p = functionOf(tree.get());
-    return !isAtomNode(p) && isAtomNode(functionOf(p)) &&
-           std::string_view(atomBytes(functionOf(p))) == "\\";
-}
 
 // The placeholder of a built-in of arity n: (\ a (\ b ... Z)), one parameter per argument.
 NodeRef builtinPlaceholder(int arity) {
@@ -47,38 +38,13 @@ bool parsePart(ExpressionParser& parser, std::string_view part, std::size_t posi
     return true;
 }
 
-// A definition taken in and not yet entered in the table, with the atom of its name.
-struct TakenDefinition {
-    NodeRef name;
-    NodeRef value;
-    bool once;
-
-    // The key the name gives: the name itself, or the middle byte of «[c]».
-    std::string_view key() const {
-        const std::string_view text(atomBytes(name.get()), measureText(name.get()));
-        return text[0] == '[' ? text.substr(1, 1) : text;
-    }
-};
-
 // Enters the definitions in the order given, later ones replacing earlier ones of their key.
-void enterDefinitions(std::vector<TakenDefinition>& taken) {
+void enterDefinitions(std::vector<DefinitionPart>& taken) {
     DefinitionTable& table = definitionTable();
-    for (TakenDefinition& d : taken) {
-        const std::string key(d.key());
-        if (d.once) {
-            table.insert_or_assign(key, apply(makeAtom("I"), std::move(d.value)));
-            onceNames().insert(key);
-        } else {
-            table.insert_or_assign(key, std::move(d.value));
-            onceNames().erase(key);
-        }
-    }
-    std::vector<TakenDefinition>().swap(taken);
-}
-
-// The measured text of an atom node (borrowed from the node); an application gives "".
-std::string_view atomTextOf(const Node* n) {
-    return isAtomNode(n) ? std::string_view(atomBytes(n), measureText(n)) : std::string_view();
+    OnceNames& once = onceNames();
+    for (DefinitionPart& d : taken)
+        fileDefinition(d, table, once);
+    std::vector<DefinitionPart>().swap(taken);
 }
 
 // The offset of the first byte after a comma that is not a space.
@@ -93,7 +59,7 @@ std::size_t definitionPosition(const CodeText& text, std::size_t comma) {
 // the entry goes into the table, the definitions into taken, in text order. False, with the
 // report, at the first part that cannot be taken in. The normalised text, its split points
 // and the atoms made are let go on return, before the definitions are entered.
-bool takeInParts(const CodeText& raw, std::vector<TakenDefinition>& taken, ErrorReport& report) {
+bool takeInParts(const CodeText& raw, std::vector<DefinitionPart>& taken, ErrorReport& report) {
     const CodeText text = normaliseSpacing(raw);
     static constexpr CharSet kComma{","};
     const std::vector<std::size_t> commas = splitPoints(text, kComma);
@@ -111,39 +77,15 @@ bool takeInParts(const CodeText& raw, std::vector<TakenDefinition>& taken, Error
         NodeRef tree;
         if (!parsePart(parser, partAfter(text, commas, k), position, tree, report))
             return false;
-        if (!hasDefinitionShape(tree))
+        DefinitionPart part;
+        if (!readDefinitionPart(tree, part))
             continue;
-        Node* nameTerm = argumentOf(functionOf(tree.get()));
-        bool once = false;
-        Node* nameAtom;
-        if (isAtomNode(nameTerm)) {
-            nameAtom = nameTerm;
-        } else if (isAtomNode(argumentOf(nameTerm)) && atomTextOf(argumentOf(nameTerm)) == "}") {
-            once = true;
-            nameAtom = functionOf(nameTerm);
-            if (!isAtomNode(nameAtom))
-                continue; // the empty name
-        } else {
-            continue;
-        }
-        const std::string_view name = atomTextOf(nameAtom);
-        if (!isDefinitionName(name))
-            continue;
-        const std::string_view key = name[0] == '[' ? name.substr(1, 1) : name;
-        if (key.size() == 1 && key[0] >= 'a' && key[0] <= 'z') {
-            report = makeReport("Lower", "",
-                                "Single lowercase letters (" + std::string(key) +
-                                    ") cannot be defined as global variables.");
+        if (ErrorReport forbidden = checkDefinableKey(part.key()); !isEmpty(forbidden)) {
+            report = std::move(forbidden);
             report.position = static_cast<std::int64_t>(position);
             return false;
         }
-        if (key == "\\" || key == "{" || findBuiltin(key) != nullptr) {
-            report = makeReport(
-                "Built", "", "Built in function [" + std::string(key) + "] cannot be re-defined.");
-            report.position = static_cast<std::int64_t>(position);
-            return false;
-        }
-        taken.push_back({NodeRef(nameAtom), argumentPart(tree), once});
+        taken.push_back(std::move(part));
     }
     return true;
 }
@@ -174,11 +116,11 @@ void loadPrelude() {
     static constexpr CharSet kComma{","};
     const std::vector<std::size_t> commas = splitPoints(text, kComma);
     for (std::size_t k = 0; k < commas.size(); ++k) {
-        NodeRef tree = parseExpression(CodeText(partAfter(text, commas, k)));
-        RILL_ASSERT(hasDefinitionShape(tree));
-        const NodeRef name = argumentPart(functionPart(tree));
-        RILL_ASSERT(isAtom(name));
-        definitionTable().insert_or_assign(definitionKey(atomText(name)), argumentPart(tree));
+        const NodeRef tree = parseExpression(CodeText(partAfter(text, commas, k)));
+        DefinitionPart part;
+        const bool read = readDefinitionPart(tree, part);
+        RILL_ASSERT(read && !part.once);
+        definitionTable().insert_or_assign(std::string(part.key()), std::move(part.value));
     }
     preludeDefinitions() = definitionTable();
 }
@@ -203,16 +145,64 @@ ErrorReport takeInProgram(const CodeText& raw) {
     // ordered by key, and entering keys in order is much faster than in text order); the
     // sort keeps the text order of equal keys, so that the table ends as if each had been
     // entered when read. A report enters those read before it in text order.
-    std::vector<TakenDefinition> taken;
+    std::vector<DefinitionPart> taken;
     if (!takeInParts(raw, taken, report)) {
         enterDefinitions(taken);
         return report;
     }
     std::stable_sort(
         taken.begin(), taken.end(),
-        [](const TakenDefinition& a, const TakenDefinition& b) { return a.key() < b.key(); });
+        [](const DefinitionPart& a, const DefinitionPart& b) { return a.key() < b.key(); });
     enterDefinitions(taken);
     return report;
+}
+
+bool hasDefinitionShape(const Node* tree) {
+    if (isAtomNode(tree))
+        return false;
+    const Node* p = functionOf(tree);
+    return !isAtomNode(p) && isOneByteAtomOf(functionOf(p), '\\');
+}
+
+bool readDefinitionPart(const NodeRef& tree, DefinitionPart& part) {
+    if (!hasDefinitionShape(tree.get()))
+        return false;
+    Node* nameTerm = argumentOf(functionOf(tree.get()));
+    Node* nameAtom = nameTerm;
+    bool once = false;
+    if (!isAtomNode(nameTerm)) {
+        // The once form «name()»: the name applied to the atom "}".
+        if (!isOneByteAtomOf(argumentOf(nameTerm), '}') || !isAtomNode(functionOf(nameTerm)))
+            return false;
+        nameAtom = functionOf(nameTerm);
+        once = true;
+    }
+    if (!isDefinitionName(atomTextOf(nameAtom)))
+        return false;
+    part.name = NodeRef(nameAtom);
+    part.value = once ? apply(makeAtom("I"), argumentPart(tree)) : argumentPart(tree);
+    part.once = once;
+    return true;
+}
+
+ErrorReport checkDefinableKey(std::string_view key) {
+    if (isLetterKey(key))
+        return makeReport("Lower", "",
+                          "Single lowercase letters (" + std::string(key) +
+                              ") cannot be defined as global variables.");
+    if (key == "\\" || key == "{" || findBuiltin(key) != nullptr)
+        return makeReport("Built", "",
+                          "Built in function [" + std::string(key) + "] cannot be re-defined.");
+    return ErrorReport();
+}
+
+void fileDefinition(DefinitionPart& part, DefinitionTable& table, OnceNames& once) {
+    std::string key(part.key());
+    if (part.once)
+        once.insert(key);
+    else
+        once.erase(key);
+    table.insert_or_assign(std::move(key), std::move(part.value));
 }
 
 } // namespace rill

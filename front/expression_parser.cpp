@@ -416,7 +416,7 @@ NodeRef AtomCache::atomOf(std::string_view text) {
     const std::size_t mask = slots_.size() - 1;
     std::size_t i = hash & mask;
     for (; slots_[i] != nullptr; i = (i + 1) & mask)
-        if (textOf(slots_[i]) == text)
+        if (atomTextOf(slots_[i]) == text)
             return NodeRef(slots_[i]);
     NodeRef made = makeAtom(text);
     slots_[i] = made.get();
@@ -431,10 +431,6 @@ void AtomCache::clear() {
             releaseNode(n);
     std::vector<Node*>().swap(slots_);
     count_ = 0;
-}
-
-std::string_view AtomCache::textOf(const Node* atom) {
-    return std::string_view(atomBytes(atom), measureText(atom));
 }
 
 std::uint64_t AtomCache::hashOf(std::string_view text) {
@@ -453,7 +449,7 @@ void AtomCache::grow() {
     for (Node* n : old) {
         if (n == nullptr)
             continue;
-        std::size_t i = hashOf(textOf(n)) & mask;
+        std::size_t i = hashOf(atomTextOf(n)) & mask;
         while (slots_[i] != nullptr)
             i = (i + 1) & mask;
         slots_[i] = n;

@@ -64,7 +64,6 @@ public:
     void clear();
 
 private:
-    static std::string_view textOf(const Node* atom);
     static std::uint64_t hashOf(std::string_view text);
     void grow();
 

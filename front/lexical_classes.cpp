@@ -127,15 +127,6 @@ std::string_view bracketKindWord(unsigned char b) {
     return {};
 }
 
-bool isLowerWord(std::string_view s) {
-    if (s.empty())
-        return false;
-    for (const char c : s)
-        if (!isLower(static_cast<unsigned char>(c)))
-            return false;
-    return true;
-}
-
 std::size_t matchBracket(std::string_view text, std::size_t i) {
     RILL_ASSERT(i < text.size());
     const auto c = static_cast<unsigned char>(text[i]);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/assertion.h"
+#include "core/definition_names.h"
 #include "core/node_store.h"
 
 #include <cstddef>
@@ -40,9 +41,8 @@ inline constexpr CharSet kPrefixOperators{"~!\"$`"};
 // "No such position", the answer of a search that finds nothing.
 inline constexpr std::size_t kNoPosition = static_cast<std::size_t>(-1);
 
-inline bool isLower(unsigned char b) {
-    return (b >= 'a' && b <= 'z') || b == '_';
-} // "a".."z", "_"
+// isLower and isLowerWord, the lower bytes and words that names are made of, are those of
+// core/definition_names.h.
 inline bool isDigit(unsigned char b) {
     return b >= '0' && b <= '9';
 }
@@ -72,8 +72,6 @@ inline bool isOtherByte(unsigned char b) {
 // "parenthesis" for round, "bracket" for square, "wing" for curly brackets; any other byte is
 // an internal failure.
 std::string_view bracketKindWord(unsigned char b);
-// True when s is not empty and every byte is "a".."z" or "_".
-bool isLowerWord(std::string_view s);
 
 // The partner of the bracket at i (i itself for any other byte): forward from an opening
 // bracket, backward from a closing one. Square brackets count only square brackets; round and

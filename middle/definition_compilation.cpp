@@ -1,6 +1,7 @@
 #include "middle/definition_compilation.h"
 
 #include "core/assertion.h"
+#include "core/definition_names.h"
 #include "front/definition_intake.h"
 #include "middle/value_rendering.h"
 
@@ -13,10 +14,6 @@
 namespace rill {
 
 namespace {
-
-std::string_view textOf(const Node* atom) {
-    return std::string_view(atomBytes(atom), measureText(atom));
-}
 
 NodeRef oneByteAtom(char c) {
     return makeAtom(std::string_view(&c, 1));
@@ -52,14 +49,14 @@ NodeRef popOne(std::vector<NodeRef>& results) {
 // The binder of a pair let: an application of two atoms that are both valid names.
 bool isPairBinder(const Node* v) {
     return !isAtomNode(v) && isAtomNode(functionOf(v)) && isAtomNode(argumentOf(v)) &&
-           isDefinitionName(textOf(functionOf(v))) && isDefinitionName(textOf(argumentOf(v)));
+           isDefinitionName(atomTextOf(functionOf(v))) && isDefinitionName(atomTextOf(argumentOf(v)));
 }
 
 // True when the binder is a valid name whose key is the name.
 bool binderHasKey(const Node* v, std::string_view name) {
     if (!isAtomNode(v))
         return false;
-    const std::string_view text = textOf(v);
+    const std::string_view text = atomTextOf(v);
     return isDefinitionName(text) && definitionKey(text) == name;
 }
 
@@ -77,7 +74,7 @@ std::uint64_t mixHash(std::uint64_t h) {
 
 std::uint64_t atomHash(const Node* atom) {
     std::uint64_t h = 0xcbf29ce484222325; // FNV-1a over the text
-    for (const char c : textOf(atom)) {
+    for (const char c : atomTextOf(atom)) {
         h ^= static_cast<unsigned char>(c);
         h *= 0x100000001b3;
     }
@@ -129,8 +126,8 @@ class MemberIndex {
 public:
     // The member with the atom's text, whose structural hash is given.
     Node* findAtom(const Node* atom, std::uint64_t hash) const {
-        const std::string_view text = textOf(atom);
-        return find(hash, [text](const Node* m) { return isAtomNode(m) && textOf(m) == text; });
+        const std::string_view text = atomTextOf(atom);
+        return find(hash, [text](const Node* m) { return isAtomNode(m) && atomTextOf(m) == text; });
     }
     Node* findApplication(const Node* p, const Node* x) const {
         return find(pairHash(p, x), [p, x](const Node* m) {
@@ -313,7 +310,7 @@ NodeRef expandPairLets(NodeRef term) {
             NodeRef second(argumentOf(pair));
             NodeRef value(argumentOf(functionOf(t.get())));
             NodeRef body(argumentOf(t.get()));
-            const std::string key = definitionKey(textOf(second.get()));
+            const std::string key = definitionKey(atomTextOf(second.get()));
             NodeRef inner = letForm(second, apply(makeAtom(key), makeAtom("H")), std::move(body));
             NodeRef middle =
                 letForm(std::move(first), apply(makeAtom(key), makeAtom("K")), std::move(inner));
@@ -340,7 +337,7 @@ NodeRef assignLetters(NodeRef term, std::string_view name, char letter) {
         Frame& f = frames.back();
         Node* n = f.node;
         if (isAtomNode(n)) {
-            if (f.inScope && textOf(n) == name)
+            if (f.inScope && atomTextOf(n) == name)
                 results.push_back(oneByteAtom(letter));
             else
                 results.emplace_back(n);
@@ -417,8 +414,8 @@ std::strong_ordering compareTerms(const Node* a, const Node* b) {
             return xAtom ? std::strong_ordering::less : std::strong_ordering::greater;
         }
         if (xAtom) {
-            const std::string_view s = textOf(x);
-            const std::string_view t = textOf(y);
+            const std::string_view s = atomTextOf(x);
+            const std::string_view t = atomTextOf(y);
             const std::size_t common = s.size() < t.size() ? s.size() : t.size();
             const int c = common == 0 ? 0 : std::memcmp(s.data(), t.data(), common);
             std::strong_ordering order = c < 0   ? std::strong_ordering::less

@@ -2,6 +2,8 @@
 
 #include "core/assertion.h"
 #include "core/classification.h"
+#include "core/definition_names.h"
+#include "core/diagnostic_log.h"
 #include "core/reducer.h"
 #include "front/definition_intake.h"
 #include "front/lexical_classes.h"
@@ -26,10 +28,6 @@ namespace rill {
 
 namespace {
 
-std::string_view textOf(const Node* atom) {
-    return std::string_view(atomBytes(atom), measureText(atom));
-}
-
 // --- Name lists -------------------------------------------------------------------------------
 
 NameList uniteNames(const NameList& a, const NameList& b) {
@@ -52,7 +50,7 @@ bool isNameReference(std::string_view text) {
 
 // A binder that may stand in a lambda or let form: an atom holding a valid definition name.
 bool isValidBinder(const Node* v) {
-    return isAtomNode(v) && isDefinitionName(textOf(v));
+    return isAtomNode(v) && isDefinitionName(atomTextOf(v));
 }
 
 // --- The layout table -----------------------------------------------------------------------
@@ -156,11 +154,6 @@ private:
     std::size_t mask_ = 0;
 };
 
-// The key a valid name gives, as a view of the name.
-std::string_view keyOfName(std::string_view name) {
-    return name[0] == '[' ? name.substr(1, 1) : name;
-}
-
 bool isOneLetter(std::string_view text) {
     return text.size() == 1 && text[0] >= 'a' && text[0] <= 'z';
 }
@@ -237,12 +230,12 @@ public:
             const Node* v = binderOf(n);
             if (!isAtomNode(v))
                 return abandon(firstName);
-            const std::string_view text = textOf(v);
+            const std::string_view text = atomTextOf(v);
             const bool valid = isDefinitionName(text);
             std::uint32_t name = 0;
             if (valid) {
                 renamed = renamed || !isOneLetter(text);
-                name = number(keyOfName(text));
+                name = number(definitionKeyView(text));
                 items_.push_back({nullptr, Action::leave, name});
             } else {
                 funky = true;
@@ -287,7 +280,7 @@ private:
         CachedAtom& cached = atomCache_[(address >> 4) % atomCache_.size()];
         if (cached.atom == atom && cached.epoch == atomEpoch_)
             return cached.number;
-        const std::string_view text = textOf(atom);
+        const std::string_view text = atomTextOf(atom);
         const std::uint32_t name = isNameReference(text) ? number(text) : NameNumbers::kNone;
         cached = CachedAtom{atom, name, atomEpoch_};
         if (facts_.isDefined(name) && facts_.nameAtoms[name].empty())
@@ -362,11 +355,7 @@ ErrorReport findFunkyDefinition(const DefinitionTable& table) {
         const NodeRef form = findFunkyBinder(value);
         if (isAtom(form))
             continue;
-        std::string message = "Funky key in expression " + renderTerm(form);
-        if (!key.empty())
-            message += " in function " + key;
-        message += '.';
-        return makeReport("Funky", "", std::move(message));
+        return funkyReport(renderTerm(form), key);
     }
     return ErrorReport();
 }
@@ -514,34 +503,6 @@ void removeDeadDefinitions(DefinitionTable& table, const DefinitionFacts& facts,
             table.erase(std::string(facts.names.nameOf(static_cast<std::uint32_t>(d))));
 }
 
-// The keys of the binders that are not one letter "a".."z" (m), and the letters (l).
-void collectBinders(const NodeRef& term, std::set<std::string>& m, std::set<char>& l) {
-    std::vector<Node*> work{term.get()};
-    while (!work.empty()) {
-        Node* n = work.back();
-        work.pop_back();
-        if (isAtomNode(n))
-            continue;
-        if (isLambdaForm(n) || isLetForm(n)) {
-            Node* v = binderOf(n);
-            RILL_ASSERT(isValidBinder(v)); // the binder check has passed
-            const std::string_view text = textOf(v);
-            if (text.size() == 1 && text[0] >= 'a' && text[0] <= 'z')
-                l.insert(text[0]);
-            else
-                m.insert(definitionKey(text));
-            work.push_back(argumentOf(n));
-            if (isLetForm(n))
-                work.push_back(argumentOf(functionOf(n)));
-            continue;
-        }
-        work.push_back(argumentOf(n));
-        work.push_back(functionOf(n));
-    }
-}
-
-constexpr std::size_t kLetterCount = 26;
-
 // Lines for the diagnostic log, written in large pieces: the log ends up with the same
 // bytes as when each line is appended on its own.
 class LogLines {
@@ -571,38 +532,20 @@ ErrorReport assignLocalNames(const DefinitionFacts& facts, const std::vector<boo
         if (dead[d] || !facts.renamed[d])
             continue;
         auto& [key, value] = *facts.entries[d];
-        std::set<std::string> m;
-        std::set<char> l;
-        collectBinders(value, m, l);
-        RILL_ASSERT(!m.empty());
+        Binders binders = collectBinders(value);
+        RILL_ASSERT(!binders.names.empty());
         log.add("First " + key + ": " + renderTerm(value) + "\n");
-        if (m.size() + l.size() > kLetterCount)
-            return makeReport("Place", key,
-                              key.empty() ? "Place error."
-                                          : "Place error in function " + key + ".");
-        char next = 'a';
-        for (const std::string& name : m) {
-            while (l.find(next) != l.end())
-                ++next;
-            RILL_ASSERT(next <= 'z');
-            l.insert(next);
-            value = assignLetters(std::move(value), name, next);
-        }
+        if (!giveLocalLetters(value, std::move(binders)))
+            return placeReport(key);
     }
     return ErrorReport();
 }
 
-constexpr int kMostParameters = 10;
-
 ErrorReport checkParameterCounts(const std::vector<DefinitionTable::value_type*>& entries) {
     for (const DefinitionTable::value_type* entry : entries) {
         const auto& [key, value] = *entry;
-        int count = 0;
-        for (const Node* n = value.get(); isLambdaForm(n) && count <= kMostParameters;
-             n = argumentOf(n))
-            ++count;
-        if (count > kMostParameters)
-            return makeReport("Arity", key, "Arity of function " + key + " may not exceed ten.");
+        if (hasTooManyParameters(value.get()))
+            return arityReport(key);
     }
     return ErrorReport();
 }
@@ -649,6 +592,72 @@ ErrorReport findUnboundLocal(const std::vector<DefinitionTable::value_type*>& en
 
 } // namespace
 
+Binders collectBinders(const NodeRef& term) {
+    Binders binders;
+    std::vector<Node*> work{term.get()};
+    while (!work.empty()) {
+        Node* n = work.back();
+        work.pop_back();
+        if (isAtomNode(n))
+            continue;
+        if (isLambdaForm(n) || isLetForm(n)) {
+            Node* v = binderOf(n);
+            RILL_ASSERT(isValidBinder(v)); // the binder check has passed
+            const std::string_view text = atomTextOf(v);
+            if (isLetterKey(text))
+                binders.letters.insert(text[0]);
+            else
+                binders.names.insert(definitionKey(text));
+            work.push_back(argumentOf(n));
+            if (isLetForm(n))
+                work.push_back(argumentOf(functionOf(n)));
+            continue;
+        }
+        work.push_back(argumentOf(n));
+        work.push_back(functionOf(n));
+    }
+    return binders;
+}
+
+bool giveLocalLetters(NodeRef& term, Binders binders) {
+    if (binders.names.size() + binders.letters.size() > kLetterCount)
+        return false;
+    char next = 'a';
+    for (const std::string& name : binders.names) {
+        while (binders.letters.find(next) != binders.letters.end())
+            ++next;
+        RILL_ASSERT(next <= 'z');
+        binders.letters.insert(next);
+        term = assignLetters(std::move(term), name, next);
+    }
+    return true;
+}
+
+bool hasTooManyParameters(const Node* value) {
+    std::size_t count = 0;
+    for (const Node* n = value; isLambdaForm(n) && count <= kMostParameters; n = argumentOf(n))
+        ++count;
+    return count > kMostParameters;
+}
+
+ErrorReport funkyReport(std::string_view shown, const std::string& key) {
+    std::string message = "Funky key in expression ";
+    message += shown;
+    if (!key.empty())
+        message += " in function " + key;
+    message += '.';
+    return makeReport("Funky", "", std::move(message));
+}
+
+ErrorReport placeReport(const std::string& key) {
+    return makeReport("Place", key,
+                      key.empty() ? "Place error." : "Place error in function " + key + ".");
+}
+
+ErrorReport arityReport(const std::string& key) {
+    return makeReport("Arity", key, "Arity of function " + key + " may not exceed ten.");
+}
+
 NameList freeNames(const NodeRef& term) {
     enum class Kind : unsigned char { plain, lambda, let };
     struct Frame {
@@ -662,7 +671,7 @@ NameList freeNames(const NodeRef& term) {
         Frame& f = frames.back();
         Node* n = f.node;
         if (isAtomNode(n)) {
-            const std::string_view text = textOf(n);
+            const std::string_view text = atomTextOf(n);
             results.emplace_back();
             if (isNameReference(text))
                 results.back().emplace_back(text);
@@ -691,7 +700,7 @@ NameList freeNames(const NodeRef& term) {
         if (kind != Kind::plain) {
             // The binder's key leaves the body's names; a let's value keeps all of its own.
             if (const Node* v = binderOf(n); isValidBinder(v))
-                removeName(last, definitionKey(textOf(v)));
+                removeName(last, definitionKey(atomTextOf(v)));
         }
         if (kind == Kind::lambda) {
             results.push_back(std::move(last));

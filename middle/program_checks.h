@@ -44,6 +44,39 @@ std::string layoutTableText();
 // may run, else the first failure (no position).
 ErrorReport checkProgram();
 
+// --- Local names (also for run-time loading) -------------------------------------------------
+
+// The letters "a".."z": the most local names one definition can have.
+inline constexpr std::size_t kLetterCount = 26;
+// The most parameters a definition may have.
+inline constexpr std::size_t kMostParameters = 10;
+
+// The binders of a term's lambda and let forms: the keys of those that are not one letter
+// "a".."z" (names), and those letters.
+struct Binders {
+    std::set<std::string> names;
+    std::set<char> letters;
+};
+// The binders of a term whose binders are all valid names (an invalid one is an internal
+// failure).
+Binders collectBinders(const NodeRef& term);
+// Gives each of the binders' names, in bytewise order, the first letter that no binder of the
+// term holds, throughout the term. False, and the term unchanged, when the names and letters
+// are more than 26 together.
+bool giveLocalLetters(NodeRef& term, Binders binders);
+// True when a definition has more than ten parameters (lambda forms stacked at its top).
+bool hasTooManyParameters(const Node* value);
+
+// --- Reports (also for the static checker) -------------------------------------------------
+
+// "Funky": a binder that is not a valid name, in the expression shown, in the definition of the
+// key (the entry when the key is empty).
+ErrorReport funkyReport(std::string_view shown, const std::string& key);
+// "Place": the definition of the key has more than 26 local names.
+ErrorReport placeReport(const std::string& key);
+// "Arity": the definition of the key has more than ten parameters.
+ErrorReport arityReport(const std::string& key);
+
 // Who references each definition key: name -> the keys whose values use it.
 using Referrers = std::map<std::string, std::vector<std::string>>;
 // The broken keys together with every key that depends on one of them, directly or through

@@ -2,6 +2,7 @@
 
 #include "builtins/calling_protocol.h"
 #include "core/classification.h"
+#include "core/definition_names.h"
 #include "core/reducer.h"
 #include "front/bracket_checks.h"
 #include "front/definition_intake.h"
@@ -22,13 +23,6 @@ namespace rill {
 
 namespace {
 
-constexpr std::size_t kLetterCount = 26;
-constexpr int kMostParameters = 10;
-
-std::string_view textOf(const Node* atom) {
-    return std::string_view(atomBytes(atom), measureText(atom));
-}
-
 // The definitions of one loaded text (the entry under the empty key) and its once-names.
 struct LoadedText {
     DefinitionTable definitions;
@@ -42,14 +36,6 @@ bool parseLoadedPart(std::string_view part, NodeRef& tree) {
         return false;
     tree = std::move(outcome.tree);
     return true;
-}
-
-// (\ NAME VALUE): an application whose function part applies the backslash atom.
-bool hasDefinitionShape(const NodeRef& tree) {
-    if (!isApplication(tree))
-        return false;
-    const Node* p = functionOf(tree.get());
-    return !isAtomNode(p) && isAtomNode(functionOf(p)) && textOf(functionOf(p)) == "\\";
 }
 
 // Takes the text in as the intake takes a program in, into a table of its own; false when
@@ -68,31 +54,15 @@ bool takeInLoadedText(const std::string& raw, LoadedText& loaded) {
         NodeRef tree;
         if (!parseLoadedPart(partAfter(text, commas, k), tree))
             return false;
-        if (!hasDefinitionShape(tree))
+        DefinitionPart part;
+        if (!readDefinitionPart(tree, part))
             continue;
-        NodeRef nameTerm = argumentPart(functionPart(tree));
-        bool once = false;
-        std::string name;
-        if (isAtom(nameTerm)) {
-            name = atomText(nameTerm);
-        } else if (isAtom(argumentPart(nameTerm)) && atomText(argumentPart(nameTerm)) == "}") {
-            once = true;
-            name = atomText(functionPart(nameTerm)); // empty when it is no atom
-        } else {
-            continue;
-        }
-        if (!isDefinitionName(name))
-            continue;
-        const std::string key = definitionKey(name);
-        if ((key.size() == 1 && key[0] >= 'a' && key[0] <= 'z') || key == "\\" || key == "{")
+        // Built-in names are not refused here: the built-ins' placeholders are in force, and
+        // loaded code never replaces a name in force.
+        const std::string_view key = part.key();
+        if (isLetterKey(key) || key == "\\" || key == "{")
             return false;
-        if (once) {
-            loaded.definitions.insert_or_assign(key, apply(makeAtom("I"), argumentPart(tree)));
-            loaded.once.insert(key);
-        } else {
-            loaded.definitions.insert_or_assign(key, argumentPart(tree));
-            loaded.once.erase(key);
-        }
+        fileDefinition(part, loaded.definitions, loaded.once);
     }
     return true;
 }
@@ -142,60 +112,20 @@ bool hasValidBinders(const LoadedText& loaded) {
     return true;
 }
 
-// The keys of the binders that are not one letter "a".."z" (m), and the letters (l).
-void collectBinders(const NodeRef& term, std::set<std::string>& m, std::set<char>& l) {
-    std::vector<Node*> work{term.get()};
-    while (!work.empty()) {
-        Node* n = work.back();
-        work.pop_back();
-        if (isAtomNode(n))
-            continue;
-        if (isLambdaForm(n) || isLetForm(n)) {
-            const std::string_view text = textOf(binderOf(n));
-            if (text.size() == 1 && text[0] >= 'a' && text[0] <= 'z')
-                l.insert(text[0]);
-            else
-                m.insert(definitionKey(text));
-            work.push_back(argumentOf(n));
-            if (isLetForm(n))
-                work.push_back(argumentOf(functionOf(n)));
-            continue;
-        }
-        work.push_back(argumentOf(n));
-        work.push_back(functionOf(n));
-    }
-}
-
 // Gives the local names of every loaded definition their letters; false when one has more
 // than 26 local names.
 bool assignLoadedLetters(LoadedText& loaded) {
-    for (auto& [key, value] : loaded.definitions) {
-        std::set<std::string> m;
-        std::set<char> l;
-        collectBinders(value, m, l);
-        if (m.size() + l.size() > kLetterCount)
+    for (auto& [key, value] : loaded.definitions)
+        if (!giveLocalLetters(value, collectBinders(value)))
             return false;
-        char next = 'a';
-        for (const std::string& name : m) {
-            while (l.find(next) != l.end())
-                ++next;
-            l.insert(next);
-            value = assignLetters(std::move(value), name, next);
-        }
-    }
     return true;
 }
 
 // No loaded definition has more than ten parameters.
 bool hasFewParameters(const LoadedText& loaded) {
-    for (const auto& [key, value] : loaded.definitions) {
-        int count = 0;
-        for (const Node* n = value.get(); isLambdaForm(n) && count <= kMostParameters;
-             n = argumentOf(n))
-            ++count;
-        if (count > kMostParameters)
+    for (const auto& [key, value] : loaded.definitions)
+        if (hasTooManyParameters(value.get()))
             return false;
-    }
     return true;
 }
 

@@ -1,4 +1,7 @@
+#include "core/assertion.h"
+#include "core/diagnostic_log.h"
 #include "core/error_report.h"
+#include "core/report_display.h"
 
 #include <cstdio>
 #include <string>

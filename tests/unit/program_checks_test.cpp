@@ -1,4 +1,5 @@
 #include "core/classification.h"
+#include "core/diagnostic_log.h"
 #include "core/error_report.h"
 #include "front/definition_intake.h"
 #include "front/expression_parser.h"
