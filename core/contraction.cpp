@@ -111,9 +111,11 @@ NodeRef marker(char c, std::string_view name) {
     return makeAtom(std::move(text));
 }
 
+// k a => k r: the continuation stays.
 Contraction keep(NodeRef r) {
     return {ContractionKind::keep, std::move(r), {}, {}};
 }
+// k a => I r: the continuation is dropped, and the run ends with r.
 Contraction drop(NodeRef r) {
     return {ContractionKind::drop, std::move(r), {}, {}};
 }
@@ -125,7 +127,8 @@ Contraction evaluateLetValue(Node* v, Node* e, Node* body) {
 
 // --- The contraction rules ------------------------------------------------------------------
 
-// "0" x => K x; any other number n x => V b r with the parts of its unfolding.
+// k ("0" x) => k (K x); k (n x) => k (V b r) for any other number n, b and r the parts of its
+// unfolding (b "K" for a negative n, "H" otherwise).
 Contraction contractNumber(std::string_view s, Node* a1) {
     if (s == "0")
         return keep(apply(makeLetter('K'), NodeRef(a1)));
@@ -133,7 +136,8 @@ Contraction contractNumber(std::string_view s, Node* a1) {
     return keep(apply(makeLetter('V'), std::move(b), std::move(r)));
 }
 
-// "[]" x => x (X J) K; d G => V first rest; any other data d x => x (X J) expand(d).
+// k ("[]" x) => k (x (X J) K); k (d G) => k (V first rest); k (d x) => k (x (X J) expand(d))
+// for any other data d.
 Contraction contractData(Node* h, Node* a1) {
     NodeRef x(a1);
     if (isEmptyString(h))
@@ -145,8 +149,8 @@ Contraction contractData(Node* h, Node* a1) {
     return keep(apply(std::move(x), apply(makeLetter('X'), makeLetter('J')), expandData(h)));
 }
 
-// An empty block x => Z; a one-byte block x => its byte tree; a longer block x => V first
-// rest, split at the largest power of two below the length.
+// k (block x) => k Z for an empty block; k (byte tree) for a one-byte block; k (V first rest)
+// for a longer one, split at the largest power of two below the length.
 Contraction contractBlock(std::string_view s) {
     const std::size_t open = s.find(')');
     const std::string_view payload = s.substr(open + 1);
@@ -162,15 +166,15 @@ Contraction contractBlock(std::string_view s) {
                       makeAtom(blockText(payload.substr(q)))));
 }
 
-// A real r x => E x, E the bit tree of the real's 64 bits.
+// k (r x) => k (E x) for a real r, E the bit tree of its 64 bits.
 Contraction contractReal(std::string_view s, Node* a1) {
     std::uint64_t bits = 0;
     std::memcpy(&bits, s.data() + 1, sizeof bits);
     return keep(apply(realBitTree(bits), NodeRef(a1)));
 }
 
-// ")name" v => v, and v (wrapped as B I v when it is a lambda form, so that the name keeps
-// arity 0) becomes the name's entry.
+// k (")c" v) => k v, and v becomes c's entry; a lambda form v is wrapped as B I v first (in
+// the entry and the result), so that the name keeps arity 0.
 Contraction contractUpdate(std::string_view s, Node* a1) {
     const std::string_view name = s.substr(1);
     DefinitionTable& table = definitionTable();
@@ -184,10 +188,12 @@ Contraction contractUpdate(std::string_view s, Node* a1) {
     return keep(std::move(value));
 }
 
-// A defined name. A constant c whose entry d is normal (or a once-name) => d; a constant being
-// worked out already => I ")c" (a cycle); any other constant => ")c" d, with ")" as its entry
-// meanwhile. A definition \p1 .. \pn body with its n arguments => body with each argument
-// put in for its parameter. A name without a definition => I "]name".
+// A defined name:
+//   k c => k d                for a constant c whose entry d is normal, or a once-name;
+//   k c => I ")c"             for a constant whose entry is ")": it needs its own value;
+//   k c => k (")c" d)         for any other constant, with ")" as its entry meanwhile;
+//   k (f x1 .. xn) => k body[x1/p1 .. xn/pn]   for f = \p1 .. \pn body;
+//   k (s ..) => I "]s"        for a name s without a definition.
 Contraction contractName(std::string_view s, DefinitionTable::value_type* entry,
                          Node* const* args, int count, Instantiation how) {
     if (entry == nullptr)
@@ -240,7 +246,8 @@ Contraction contractName(std::string_view s, DefinitionTable::value_type* entry,
     return keep(substituteLetters(std::move(d), values, mask));
 }
 
-// True when d is \x \y (y x) for two different letters: the definition T a b = b a.
+// True when d is \x \y (y x) for two different letters: the Prelude's T a b = b a, which
+// lets a machine apply a value to an argument frame's y at once: (B q (T y)) v => q (v y).
 bool isSwapDefinition(const Node* d) {
     if (!isLambdaForm(d) || !isLambdaForm(argumentOf(d)))
         return false;
@@ -334,6 +341,8 @@ bool isRunEndingMarker(Node* r) {
     return head == ')' || head == ']';
 }
 
+// k (f a1 .. an) => k r for a built-in f whose implementation answers r; an r headed by a
+// marker (")" or "]") ends the run: I r.
 Contraction contractBuiltin(const BuiltinEntry& builtin, NodeRef call) {
     NodeRef r = callBuiltin(builtin, std::move(call));
     if (isRunEndingMarker(r.get()))
@@ -371,6 +380,8 @@ Contraction contractFocus(NodeRef a, Instantiation how) {
         isAtomNode(h) ? std::string_view(atomBytes(h), measureText(h)) : std::string_view();
     const unsigned char first = s.empty() ? 0 : static_cast<unsigned char>(s[0]);
 
+    // The rules by the head, tried in this order: a built-in, the let and lambda forms, a
+    // number, data, a block, a real, an update marker, and last a defined name.
     NameLookup name{nullptr, nullptr};
     if (first >= 'a' && first <= 'z') {
         name = resolveName(h, s);
@@ -378,7 +389,7 @@ Contraction contractFocus(NodeRef a, Instantiation how) {
             return contractBuiltin(*name.builtin, std::move(a));
     }
     if (s == "{") {
-        // { v e body => body with e put in for v, once e is normal.
+        // k ({ v e body) => k body[e/v] once e is normal; else (B k (\ v body)) e.
         RILL_ASSERT(count == 3);
         Node* v = args[0];
         if (isNormalNode(args[1]))
@@ -386,7 +397,7 @@ Contraction contractFocus(NodeRef a, Instantiation how) {
         return evaluateLetValue(v, args[1], args[2]);
     }
     if (s == "\\") {
-        // \ v body x => body with x put in for v.
+        // k (\ v body x) => k body[x/v]
         RILL_ASSERT(count == 3);
         return keep(substitute(NodeRef(args[1]), NodeRef(args[2]), firstByteOf(args[0])));
     }

@@ -81,7 +81,7 @@ public:
 #endif
             Node* a = focus_;
             if (isNormalNode(a)) {
-                if (frames_.empty(floor_)) {
+                if (frames_.empty(floor_)) { // I v => v: the run is over
                     focus_ = nullptr;
                     return NodeRef::adopt(a);
                 }
@@ -91,7 +91,7 @@ public:
                 continue;
             }
             const int n = arityOf(a);
-            if (n < 0) {
+            if (n < 0) { // more arguments than the head takes
                 if (!focusOnConstantCall(a))
                     focusOnFunction(); // k (p a) => (B k (T a)) p
             }
@@ -515,7 +515,8 @@ private:
         return slot.answer;
     }
 
-    // Applies a contraction's outcome to the continuation and the focus.
+    // Applies a contraction's outcome to the continuation and the focus: k a => k r (with the
+    // argument frames an unbuilt spine left), I r, or (B k F) r.
     void finish(Contraction c) {
         switch (c.kind) {
         case ContractionKind::keep:
@@ -570,6 +571,7 @@ private:
             ++count;
         }
         if (kLazyHeads.lazy[firstByteOf(h)] || isDataNode(an) || !isPendingNode(an)) {
+            // k a => contract (k a)
             if (isAtomNode(h))
                 contractNow(h, count);
             else
@@ -579,7 +581,7 @@ private:
         if (isLetForm(an)) {
             Node* e = letValue(an);
             if (isNormalNode(e)) {
-                contractNow(h, count);
+                contractNow(h, count); // k ({ v e body) => k body[e/v]
                 return;
             }
             // k ({ v e body) => (B k (\ v body)) e
@@ -599,8 +601,9 @@ private:
     }
 
     // A partial application with work inside. A lazy head takes its n missing arguments from
-    // the argument frames on top when there are enough of them: A y1 .. yn, contracted at
-    // once; otherwise the parts are brought into normal form, function part first.
+    // the argument frames on top when there are enough of them:
+    //   (B (B q (T y2)) (T y1)) a => q (a y1 y2), contracted at once;
+    // otherwise the parts are brought into normal form, function part first.
     void stepPartial(int n) {
         if (isLazyHeadNode(focus_)) {
             const std::size_t size = frames_.size();

@@ -17,11 +17,18 @@
 
 namespace rill {
 
-// The header word, lowest bit first:
+// The header word, highest bit first:
 //    63  62  61 ...... 56  55 ............ 30  29 ............. 0
 //   [A ][P ][ arity code ][      span        ][ reference count  ]
-// A: atom flag. P: pending flag. Bits 56-62 together are the kind tag: 0 while unclassified,
-// 64 ("@") for inert data, otherwise arity + 52 in the arity code and the pending flag.
+// - A (bit 63): the atom flag, set for an atom and clear for an application.
+// - P (bit 62): the pending flag, set when a reducible part lies below the head.
+// - The arity code (bits 56-61) holds arity + 52: 1..63 for the arities -51..11.
+// - Bits 56-62 together are the kind tag: 0 while unclassified, 64 ("@", P set and arity code
+//   0) for inert data, otherwise the arity code and the pending flag.
+// - The span (bits 30-55) holds, for an atom of digits or a bracket string, its text length
+//   (0 when it is 2^26 or more); for inert data made of applications, a cached text length
+//   (0 when not known); for any other term, its free letters, bit i for the letter "a" + i.
+// - The reference count (bits 0-29): the references held on the node.
 inline constexpr std::uint64_t kCountMask = (std::uint64_t{1} << 30) - 1;
 inline constexpr int kSpanShift = 30;
 inline constexpr std::uint64_t kSpanLimit = std::uint64_t{1} << 26;

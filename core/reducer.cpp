@@ -7,6 +7,7 @@ namespace rill {
 
 namespace {
 
+// The machine that normalize runs: the fast one unless a test asks for the plain one.
 Machine& machineSetting() {
     static Machine machine = Machine::fast;
     return machine;
@@ -66,6 +67,8 @@ NodeRef afterContraction(NodeRef k, Contraction c) {
     return k;
 }
 
+// k a => the machine term after contracting the saturated focus a by the rules of
+// contractFocus (core/contraction.cpp).
 NodeRef contractFocusUnder(NodeRef k, NodeRef a) {
     return afterContraction(std::move(k), contractFocus(std::move(a), Instantiation::substitution));
 }
@@ -75,11 +78,11 @@ NodeRef contractFocusUnder(NodeRef k, NodeRef a) {
 NodeRef stepSaturated(NodeRef k, NodeRef a) {
     Node* an = a.get();
     if (isLazyHeadNode(an) || isDataNode(an) || !isPendingNode(an))
-        return contractFocusUnder(std::move(k), std::move(a));
+        return contractFocusUnder(std::move(k), std::move(a)); // k a => contract (k a)
     if (isLetForm(an)) {
         Node* e = letValue(an);
         if (isNormalNode(e))
-            return contractFocusUnder(std::move(k), std::move(a));
+            return contractFocusUnder(std::move(k), std::move(a)); // k ({ v e body), e normal
         // k ({ v e body) => (B k (\ v body)) e
         NodeRef lambda =
             apply(makeLetter('\\'), NodeRef(letBinder(an)), NodeRef(argumentOf(an)));
@@ -117,17 +120,20 @@ NodeRef stepPartial(NodeRef k, NodeRef a, int n) {
     return focusOnFunction(std::move(k), std::move(a));     // k (p a) => (B k (T a)) p
 }
 
+// The watcher of the plain machine's steps, if any (a tracing companion sets one).
 PlainMachineWatcher*& watcherSetting() {
     static PlainMachineWatcher* watcher = nullptr;
     return watcher;
 }
 
+// The machine term I v, v normal: the run is over.
 bool isFinal(const Node* machine) {
     Node* k = functionOf(machine);
     return isAtomNode(k) && atomBytes(k)[0] == 'I' && isNormalNode(argumentOf(machine));
 }
 
-// The plain machine: step after step until the continuation is "I" and the focus normal.
+// The plain machine: step after step until the continuation is "I" and the focus normal:
+// I v => v.
 NodeRef normalizeByStep(NodeRef term) {
     NodeRef machine = apply(makeLetter('I'), std::move(term));
     if (PlainMachineWatcher* watcher = watcherSetting(); watcher != nullptr) {
@@ -174,10 +180,11 @@ NodeRef step(NodeRef machine) {
     if (n < 0)
         return focusOnFunction(std::move(k), std::move(a)); // k (p a) => (B k (T a)) p
     if (n == 0)
-        return stepSaturated(std::move(k), std::move(a));
-    return stepPartial(std::move(k), std::move(a), n);
+        return stepSaturated(std::move(k), std::move(a)); // a saturated focus
+    return stepPartial(std::move(k), std::move(a), n);     // a partial application
 }
 
+// k a => contract (k a), whatever the focus's head.
 NodeRef contract(NodeRef machine) {
     auto [k, a] = takeParts(std::move(machine));
     return contractFocusUnder(std::move(k), std::move(a));

@@ -15,26 +15,27 @@ namespace rill {
 
 namespace {
 
-// The split characters of the folding levels 1 to 8.
-constexpr CharSet kLevelSplits[9] = {
+// The split characters of the folding levels, indexed by level (1 to 8).
+constexpr CharSet kLevelSplits[kLastFoldingLevel + 1] = {
     CharSet(""),   CharSet(";\\{"), CharSet("?\n"),  CharSet("&|"), CharSet("=<>#"),
     CharSet("@ "), CharSet("+-:."), CharSet("*/%'"), CharSet("^"),
 };
 // Whether a folding level groups from the left (otherwise from the right).
-constexpr bool kFoldsLeft[9] = {false, false, true, false, false, true, true, true, false};
+constexpr bool kFoldsLeft[kLastFoldingLevel + 1] = {false, false, true, false, false, true, true, true, false};
 constexpr CharSet kComma{","};
 
-// The bit of each byte that splits at one of the levels 1 to 8 (bit level), or is a prefix
-// operator, which level 11 looks for (bit 11); no byte belongs to two of these sets.
+// The bit of each byte that splits at one of the folding levels (bit level), or is a prefix
+// operator, which the prefix-run level looks for (bit kPrefixRunLevel); no byte belongs to two
+// of these sets.
 constexpr std::array<std::uint16_t, 256> kLevelBits = [] {
     std::array<std::uint16_t, 256> bits{};
     for (int b = 0; b < 256; ++b) {
         const auto c = static_cast<unsigned char>(b);
-        for (int level = 1; level <= 8; ++level)
+        for (int level = kLoosestLevel; level <= kLastFoldingLevel; ++level)
             if (kLevelSplits[level].contains(c))
                 bits[b] |= static_cast<std::uint16_t>(1u << level);
         if (kPrefixOperators.contains(c))
-            bits[b] |= 1u << 11;
+            bits[b] |= 1u << kPrefixRunLevel;
     }
     return bits;
 }();
@@ -157,8 +158,8 @@ private:
     }
 
     // A level that finds nothing of its own hands the same text straight to the next one.
-    // The levels 1 to 8 and 11 whose bytes stand in text[begin, end) outside every group, as
-    // bits: a level whose bytes are absent finds nothing of its own.
+    // The folding levels and the prefix-run level whose bytes stand in text[begin, end) outside
+    // every group, as bits: a level whose bytes are absent finds nothing of its own.
     std::uint32_t levelsPresent(std::size_t begin, std::size_t end) const {
         std::uint32_t present = 0;
         for (std::size_t i = begin; i < end;) {
@@ -171,47 +172,50 @@ private:
     }
 
     void parse(int level, std::size_t begin, std::size_t end) {
-        // Levels 9 and 10 take off one prefix character and start again at their own level,
-        // so only a parse that starts at a folding level looks the text over first.
-        const std::uint32_t present = level <= 8 ? levelsPresent(begin, end) : ~std::uint32_t{0};
+        // The postfix and leading prefix levels take off one prefix character and start again
+        // at their own level, so only a parse that starts at a folding level looks the text
+        // over first.
+        const std::uint32_t present =
+            level <= kLastFoldingLevel ? levelsPresent(begin, end) : ~std::uint32_t{0};
         for (;; ++level) {
-            if (((level >= 1 && level <= 8) || level == 11) && (present & (1u << level)) == 0)
+            if ((level <= kLastFoldingLevel || level == kPrefixRunLevel) &&
+                (present & (1u << level)) == 0)
                 continue;
             switch (level) {
-            case 1:
+            case kBinderLevel:
                 if (parseSemicolonsLambdasBraces(begin, end))
                     return;
                 break;
-            case 9:
+            case kPostfixLevel:
                 if (begin == end) {
                     values_.push_back(atomAt("}", begin));
                     return;
                 }
                 if (isPrefixOperator(byteAt(end - 1))) {
                     const std::size_t mark = beginSchedule();
-                    tasks_.push_back(parseTask(9, begin, end - 1));
+                    tasks_.push_back(parseTask(kPostfixLevel, begin, end - 1));
                     tasks_.push_back(combineTask(TaskKind::Prefix, byteAt(end - 1), end - 1));
                     endSchedule(mark);
                     return;
                 }
                 break;
-            case 10:
+            case kLeadingPrefixLevel:
                 RILL_ASSERT(begin < end);
                 if (isPrefixOperator(byteAt(begin))) {
                     const std::size_t mark = beginSchedule();
-                    tasks_.push_back(parseTask(10, begin + 1, end));
+                    tasks_.push_back(parseTask(kLeadingPrefixLevel, begin + 1, end));
                     tasks_.push_back(combineTask(TaskKind::Prefix, byteAt(begin), begin));
                     endSchedule(mark);
                     return;
                 }
                 break;
-            case 11:
+            case kPrefixRunLevel:
                 if (parsePrefixRuns(begin, end))
                     return;
                 break;
-            case 12: parseTerms(begin, end); return;
+            case kTermLevel: parseTerms(begin, end); return;
             default:
-                RILL_ASSERT(level >= 2 && level <= 8);
+                RILL_ASSERT(level >= kLineLevel && level <= kLastFoldingLevel);
                 if (parseFold(level, begin, end))
                     return;
                 break;
@@ -219,7 +223,7 @@ private:
         }
     }
 
-    // Level 1: ";", backslash and "{" fold from the right; "{" takes the brace list up to its
+    // The binder level: ";", backslash and "{" fold from the right; "{" takes the brace list up to its
     // partner, and the piece after a brace group starts after the partner.
     bool parseSemicolonsLambdasBraces(std::size_t begin, std::size_t end) {
         splitPointsIn(text_, partners_, begin, end, kLevelSplits[1], points_);
@@ -228,7 +232,7 @@ private:
         const std::size_t mark = beginSchedule();
         std::size_t from = begin;
         for (const std::size_t p : points_) {
-            tasks_.push_back(parseTask(2, from, p));
+            tasks_.push_back(parseTask(kLineLevel, from, p));
             if (byteAt(p) == '{') {
                 const std::size_t close = partnerOf(partners_, p);
                 scheduleBraceList(p + 1, close);
@@ -237,7 +241,7 @@ private:
                 from = p + 1;
             }
         }
-        tasks_.push_back(parseTask(2, from, end));
+        tasks_.push_back(parseTask(kLineLevel, from, end));
         for (auto it = points_.rbegin(); it != points_.rend(); ++it) {
             if (byteAt(*it) == '{')
                 tasks_.push_back(combineTask(TaskKind::Brace, '{', *it));
@@ -254,15 +258,15 @@ private:
         splitPointsIn(text_, partners_, begin, end, kComma, commas_);
         std::size_t from = begin;
         for (const std::size_t c : commas_) {
-            tasks_.push_back(parseTask(1, from, c));
+            tasks_.push_back(parseTask(kLoosestLevel, from, c));
             from = c + 1;
         }
-        tasks_.push_back(parseTask(1, from, end));
+        tasks_.push_back(parseTask(kLoosestLevel, from, end));
         for (std::size_t k = 0; k < commas_.size(); ++k)
             tasks_.push_back(combineTask(TaskKind::Operator, ',', commas_[commas_.size() - 1 - k]));
     }
 
-    // Levels 2 to 8: all characters of a level bind equally and the fold groups them; space
+    // The other folding levels: all characters of a level bind equally and the fold groups them; space
     // and newline stand for plain application.
     bool parseFold(int level, std::size_t begin, std::size_t end) {
         splitPointsIn(text_, partners_, begin, end, kLevelSplits[level], points_);
@@ -293,7 +297,7 @@ private:
         return true;
     }
 
-    // Level 11: each run of prefix characters inside a stretch of terms prefixes the terms up
+    // The prefix-run level: each run of prefix characters inside a stretch of terms prefixes the terms up
     // to the next run, and the prefixed piece is applied to what stands before it.
     bool parsePrefixRuns(std::size_t begin, std::size_t end) {
         points_.clear();
@@ -307,7 +311,7 @@ private:
         if (points_.empty())
             return false;
         const std::size_t mark = beginSchedule();
-        tasks_.push_back(parseTask(12, begin, points_.front()));
+        tasks_.push_back(parseTask(kTermLevel, begin, points_.front()));
         for (std::size_t k = 0; k < points_.size(); ++k) {
             const std::size_t start = points_[k];
             const std::size_t to = k + 1 < points_.size() ? points_[k + 1] : end;
@@ -316,7 +320,7 @@ private:
             while (isPrefixOperator(byteAt(rest)))
                 ++rest;
             RILL_ASSERT(rest < to);
-            tasks_.push_back(parseTask(12, rest, to));
+            tasks_.push_back(parseTask(kTermLevel, rest, to));
             for (std::size_t i = rest; i > start; --i)
                 tasks_.push_back(combineTask(TaskKind::Prefix, byteAt(i - 1), i - 1));
             tasks_.push_back(combineTask(TaskKind::Apply));
@@ -325,7 +329,7 @@ private:
         return true;
     }
 
-    // Level 12: juxtaposed terms apply from the left; a later parenthesised term is a call
+    // The term level: juxtaposed terms apply from the left; a later parenthesised term is a call
     // list whose arguments are applied one by one.
     void parseTerms(std::size_t begin, std::size_t end) {
         cutTermsIn(text_, partners_, begin, end, points_);
@@ -342,17 +346,17 @@ private:
             const std::size_t close = partnerOf(partners_, start);
             RILL_ASSERT(close + 1 == to);
             if (k == 0) {
-                tasks_.push_back(parseTask(1, start + 1, close));
+                tasks_.push_back(parseTask(kLoosestLevel, start + 1, close));
                 continue;
             }
             splitPointsIn(text_, partners_, start + 1, close, kComma, commas_);
             std::size_t from = start + 1;
             for (const std::size_t c : commas_) {
-                tasks_.push_back(parseTask(1, from, c));
+                tasks_.push_back(parseTask(kLoosestLevel, from, c));
                 tasks_.push_back(combineTask(TaskKind::Apply));
                 from = c + 1;
             }
-            tasks_.push_back(parseTask(1, from, close));
+            tasks_.push_back(parseTask(kLoosestLevel, from, close));
             tasks_.push_back(combineTask(TaskKind::Apply));
         }
         endSchedule(mark);
