@@ -21,6 +21,7 @@ void checkReal(const NodeRef& value) {
 
 double readReal(const NodeRef& value) {
     checkReal(value);
+    // The 8 bytes after the leading space, least significant first, whatever the host order.
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(atomBytes(value.get()));
     std::uint64_t bits = 0;
     for (int i = 0; i < 8; ++i)
@@ -29,6 +30,7 @@ double readReal(const NodeRef& value) {
 }
 
 double realOfInteger(const Integer& x) {
+    // Through the decimal text, so that the C library rounds it to the nearest double.
     std::string text;
     if (x.negative)
         text.push_back('-');
@@ -37,6 +39,8 @@ double realOfInteger(const Integer& x) {
 }
 
 double realOfO(const Integer& x) {
+    // The bits are put together by hand: the 52 bits below the highest 1 are the fraction,
+    // cut off rather than rounded; 2^1024 and more is the out-of-range NaN.
     if (isZero(x.magnitude))
         return 0.0;
     const BitString s = bitStringOfMagnitude(x.magnitude);
@@ -68,6 +72,7 @@ std::string realText(double value) {
 }
 
 NodeRef realBitTree(std::uint64_t bits) {
+    // Built bottom up, a level at a time: 64 leaves, bit 0 on the left, paired by V.
     std::vector<NodeRef> level;
     level.reserve(64);
     for (int i = 0; i < 64; ++i)
@@ -83,6 +88,7 @@ NodeRef realBitTree(std::uint64_t bits) {
 }
 
 bool readRealBitTree(const NodeRef& term, std::uint64_t& bits) {
+    // Six levels of ((V lower) upper) down to the 64 leaves, each "K" (set) or "H" (clear).
     std::vector<const Node*> level{term.get()};
     for (int depth = 0; depth < 6; ++depth) {
         std::vector<const Node*> down;

@@ -24,10 +24,12 @@ namespace {
 constexpr std::string_view kUsage = "Usage: rill-check [-w] [-Wno-NAME]... FILE\n"
                                     "Checks a rill program without running it. Warnings:";
 
+// Writes the text to standard error as it is.
 void writeError(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stderr);
 }
 
+// The usage lines, ending in the names of the warnings that -Wno- can turn off.
 std::string usageText() {
     std::string text(kUsage);
     for (const std::string_view name : warningNames())
@@ -35,6 +37,7 @@ std::string usageText() {
     return text + "\n";
 }
 
+// The whole file, or nothing when it cannot be opened or read (a directory).
 std::optional<std::string> readFile(const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr)
@@ -51,6 +54,7 @@ std::optional<std::string> readFile(const std::string& path) {
     return text;
 }
 
+// Whether the file starts with a "#!" line, that line, and whether the file may be executed.
 ScriptFacts scriptFactsOf(const std::string& path, const std::string& text) {
     ScriptFacts facts;
     if (!text.starts_with("#!"))

@@ -38,6 +38,7 @@ std::size_t editDistance(std::string_view a, std::string_view b, std::size_t lim
             row[j] = d;
             smallest = std::min(smallest, d);
         }
+        // No later row holds a smaller entry than this row's smallest: past the limit, stop.
         if (smallest > limit)
             return limit + 1;
         std::size_t* oldest = before;
@@ -68,6 +69,7 @@ std::string NameSuggester::suggest(std::string_view name) const {
         return std::string();
     std::string best;
     std::size_t bestDistance = limit + 1;
+    // Only candidates whose length differs by at most the limit can be near enough.
     const std::size_t shortest = name.size() > limit ? name.size() - limit : 0;
     for (std::size_t length = shortest; length <= name.size() + limit; ++length) {
         if (length >= byLength_.size())
@@ -79,6 +81,7 @@ std::string NameSuggester::suggest(std::string_view name) const {
             if (candidate == name)
                 continue;
             const std::size_t d = editDistance(name, candidate, limit);
+            // The fewest edits win; among equals, the first in byte order.
             if (d < bestDistance || (d == bestDistance && d <= limit && candidate < best)) {
                 bestDistance = d;
                 best = candidate;

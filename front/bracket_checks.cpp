@@ -11,8 +11,10 @@ namespace rill {
 
 namespace {
 
+// The first position that five base-64 digits cannot write.
 constexpr std::int64_t kLargestPosition = std::int64_t{1} << 30;
 
+// A failed check: the five-letter type, the position in brackets as its code, the message.
 BracketCheck failure(std::string_view type, std::size_t position, std::string_view message) {
     BracketCheck check;
     check.ok = false;
@@ -104,6 +106,9 @@ BracketCheck findCommasOutsideCalls(const CodeText& raw) {
             stack.pop_back();
             break;
         case '(': {
+            // Commas in a round group are legal only in a call list: a group that follows ")",
+            // "]" or a byte next to which spaces are kept (the end of a term). A group at the
+            // very start is never one.
             const bool commaOnTop = !stack.empty() && raw[stack.back()] == ',';
             bool illegal;
             if (i == 0) {
@@ -144,6 +149,7 @@ std::string positionCode(std::int64_t position) {
 }
 
 BracketCheck checkBrackets(const CodeText& raw) {
+    // The comma check may rely on every bracket having its partner.
     BracketCheck check = matchAllBrackets(raw);
     if (!check.ok)
         return check;

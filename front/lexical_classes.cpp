@@ -76,7 +76,9 @@ void collectSplitPoints(std::string_view text, std::size_t begin, std::size_t en
     }
 }
 
-// True when a new term starts at i, given the byte before it.
+// True when a new term starts at i, given the byte before it: a bracket group is a term of
+// its own, a run of lower bytes or of digits is one term, and any other byte that is not
+// punctuation is a term by itself (so «Kx» is two terms and «x2» two as well).
 bool startsTerm(unsigned char c, unsigned char prev) {
     if (prev == ')' || prev == ']' || c == '(' || c == '[')
         return true;
@@ -149,6 +151,8 @@ std::vector<std::size_t> splitPoints(std::string_view text, const CharSet& set) 
 }
 
 std::size_t findTopLevel(std::size_t start, std::string_view text, const CharSet& set) {
+    // Round and curly brackets count depth together; a square literal is jumped whole, since
+    // its bytes are data.
     long depth = 0;
     for (std::size_t i = start; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
@@ -174,6 +178,7 @@ std::string_view partBeforeFirst(std::string_view text, const std::vector<std::s
 std::string_view partBefore(std::string_view text, const std::vector<std::size_t>& points,
                             std::size_t k) {
     RILL_ASSERT(k < points.size());
+    // A split point that opens a group (a "{" of a brace list) ends its part at its partner.
     std::size_t from = 0;
     if (k > 0) {
         const std::size_t previous = points[k - 1];
@@ -210,6 +215,8 @@ std::vector<std::size_t> cutTerms(std::string_view stretch) {
 
 bool isReadableTerm(std::string_view term) {
     RILL_ASSERT(!term.empty());
+    // Words, numbers, literals and groups may be long; a capital, an operator or another byte
+    // stands alone.
     const auto first = static_cast<unsigned char>(term[0]);
     if (isDigit(first) || isLower(first) || first == '[' || first == '(')
         return true;
@@ -218,6 +225,7 @@ bool isReadableTerm(std::string_view term) {
 
 NodeRef termAtom(std::string_view term) {
     RILL_ASSERT(isReadableTerm(term) && term[0] != '(');
+    // A lone NUL byte gives the newline atom (a one-byte name atom's text ends at its NUL).
     if (term.size() == 1 && term[0] == '\0')
         return makeAtom("\n");
     return makeAtom(term);
@@ -230,6 +238,8 @@ BracketPartners pairBrackets(std::string_view text) {
 }
 
 void pairBracketsInto(std::string_view text, BracketPartners& partners) {
+    // One pass: a square literal is paired by its own count and jumped; round and curly
+    // brackets pair through the stack of the groups still open.
     partners.partner.assign(text.size(), kNoPosition);
     std::vector<std::size_t>& open = partners.open;
     open.clear();
