@@ -6,29 +6,37 @@ namespace rill {
 
 namespace {
 
+// Counts a bracket met by a scan in its direction: one that opens a group in that direction
+// goes one deeper, one that closes a group comes back up. True when the scan is back at the
+// depth it started from, at the partner it looks for.
+bool countBracket(bool opens, bool forward, std::size_t& depth) {
+    if (opens == forward) {
+        ++depth;
+    } else {
+        RILL_ASSERT(depth > 0);
+        --depth;
+    }
+    return depth == 0;
+}
+
+// The next position of a scan in its direction; running off the text is an internal failure.
+std::size_t nextPosition(std::string_view text, std::size_t j, bool forward) {
+    if (forward) {
+        RILL_ASSERT(j + 1 < text.size());
+        return j + 1;
+    }
+    RILL_ASSERT(j > 0);
+    return j - 1;
+}
+
 // The partner of the square bracket at i, counting only square brackets.
 std::size_t matchSquare(std::string_view text, std::size_t i) {
     const bool forward = text[i] == '[';
     std::size_t depth = 0;
-    for (std::size_t j = i;;) {
+    for (std::size_t j = i;; j = nextPosition(text, j, forward)) {
         const char c = text[j];
-        if (c == '[' || c == ']') {
-            if ((c == '[') == forward) {
-                ++depth;
-            } else {
-                RILL_ASSERT(depth > 0);
-                --depth;
-            }
-            if (depth == 0)
-                return j;
-        }
-        if (forward) {
-            RILL_ASSERT(j + 1 < text.size());
-            ++j;
-        } else {
-            RILL_ASSERT(j > 0);
-            --j;
-        }
+        if ((c == '[' || c == ']') && countBracket(c == '[', forward, depth))
+            return j;
     }
 }
 
@@ -36,28 +44,14 @@ std::size_t matchSquare(std::string_view text, std::size_t i) {
 std::size_t matchRoundOrCurly(std::string_view text, std::size_t i) {
     const bool forward = text[i] == '(' || text[i] == '{';
     std::size_t depth = 0;
-    for (std::size_t j = i;;) {
+    for (std::size_t j = i;; j = nextPosition(text, j, forward)) {
         const auto c = static_cast<unsigned char>(text[j]);
         if (c == '[' || c == ']') {
             const std::size_t k = matchSquare(text, j);
             RILL_ASSERT(forward ? k > j : k < j); // a literal met from its wrong side
             j = k;
-        } else if (isBracket(c)) {
-            if (isOpeningBracket(c) == forward) {
-                ++depth;
-            } else {
-                RILL_ASSERT(depth > 0);
-                --depth;
-            }
-            if (depth == 0)
-                return j;
-        }
-        if (forward) {
-            RILL_ASSERT(j + 1 < text.size());
-            ++j;
-        } else {
-            RILL_ASSERT(j > 0);
-            --j;
+        } else if (isBracket(c) && countBracket(isOpeningBracket(c), forward, depth)) {
+            return j;
         }
     }
 }
