@@ -1,5 +1,6 @@
 #include "builtins/builtin_table.h"
 #include "front/definition_intake.h"
+#include "front/expression_parser.h"
 
 #include <gtest/gtest.h>
 
@@ -202,4 +203,53 @@ TEST(Intake, EqualAtomsOfAProgramAreOneNode) {
     const NodeRef inBody = argumentPart(functionPart(argumentPart(table.at("aa"))));
     EXPECT_EQ(atomText(inEntry), "bb");
     EXPECT_EQ(inEntry.get(), inBody.get());
+}
+
+// --- One definition part, as the intake, loading and the checker read it --------------------
+
+namespace {
+
+// Reads one normalised part as a definition.
+bool readPart(const char* text, DefinitionPart& part) {
+    return readDefinitionPart(parseExpression(CodeText(text)), part);
+}
+
+} // namespace
+
+TEST(DefinitionParts, ThePlainFormFilesItsValueUnderTheNamesKey) {
+    DefinitionPart part;
+    ASSERT_TRUE(readPart("[+]\\a\\b\\a", part));
+    EXPECT_EQ(part.key(), "+");
+    EXPECT_FALSE(part.once);
+    EXPECT_EQ(shapeOf(part.value), "((\\ a) ((\\ b) a))");
+}
+
+TEST(DefinitionParts, TheOnceFormWrapsItsValueInI) {
+    DefinitionPart part;
+    ASSERT_TRUE(readPart("cc()\\5", part));
+    EXPECT_EQ(part.key(), "cc");
+    EXPECT_TRUE(part.once);
+    EXPECT_EQ(shapeOf(part.value), "(I 5)");
+}
+
+TEST(DefinitionParts, PartsThatDefineNothingArePassedOver) {
+    DefinitionPart part;
+    EXPECT_FALSE(readPart("y z", part));       // no backslash at the top
+    EXPECT_FALSE(readPart("foo2\\a\\a", part)); // the name part is (foo 2)
+    EXPECT_FALSE(readPart("[ab]\\a\\a", part)); // not a valid name
+    EXPECT_FALSE(readPart("(x y)()\\5", part)); // a once form whose name is no atom
+    EXPECT_TRUE(part.value.empty());
+}
+
+TEST(DefinitionParts, OnlyLettersBinderHeadsAndBuiltInsAreRefused) {
+    const ErrorReport letter = checkDefinableKey("a");
+    EXPECT_EQ(letter.type, "Lower");
+    EXPECT_EQ(letter.message, "Single lowercase letters (a) cannot be defined as global variables.");
+    for (const char* key : {"\\", "{", "plus"}) {
+        const ErrorReport built = checkDefinableKey(key);
+        EXPECT_EQ(built.type, "Built") << key;
+        EXPECT_EQ(built.message, "Built in function [" + std::string(key) + "] cannot be re-defined.");
+    }
+    for (const char* key : {"_", "ab", "K", "+"})
+        EXPECT_TRUE(isEmpty(checkDefinableKey(key))) << key;
 }

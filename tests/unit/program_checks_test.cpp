@@ -234,3 +234,33 @@ TEST(CheckProgram, QuotesAndPairLetsAreExpandedBeforeTheBindersAreChecked) {
     EXPECT_EQ(r.type, "Funky");
     EXPECT_EQ(r.message, "Funky key in expression (\\ V[x]x x) in function gg.");
 }
+
+// --- Local names, shared with run-time loading ---------------------------------------------
+
+TEST(LocalNames, BindersSplitIntoLettersAndNamesAndNamesTakeTheFirstFreeLetters) {
+    NodeRef term = parsed("foo\\a\\zed\\foo a zed");
+    Binders binders = collectBinders(term);
+    EXPECT_EQ(binders.names, (std::set<std::string>{"foo", "zed"}));
+    EXPECT_EQ(binders.letters, (std::set<char>{'a'}));
+    ASSERT_TRUE(giveLocalLetters(term, std::move(binders)));
+    // In bytewise order: foo takes "b", the first letter the binders leave free, zed "c".
+    EXPECT_EQ(renderTerm(term), renderTerm(parsed("b\\a\\c\\b a c")));
+}
+
+TEST(LocalNames, MoreThanTwentySixNamesAndLettersLeaveTheTermAsItWas) {
+    std::string source;
+    for (char c = 'a'; c <= 'y'; ++c)
+        source += std::string(1, c) + "\\";
+    source += "one\\two\\a";
+    NodeRef term = parsed(source.c_str());
+    const Node* before = term.get();
+    Binders binders = collectBinders(term);
+    EXPECT_EQ(binders.letters.size() + binders.names.size(), 27u);
+    EXPECT_FALSE(giveLocalLetters(term, std::move(binders)));
+    EXPECT_EQ(term.get(), before);
+}
+
+TEST(LocalNames, TenParametersAreAllowedAndElevenAreTooMany) {
+    EXPECT_FALSE(hasTooManyParameters(parsed("a\\b\\c\\d\\e\\f\\g\\h\\i\\j\\a").get()));
+    EXPECT_TRUE(hasTooManyParameters(parsed("a\\b\\c\\d\\e\\f\\g\\h\\i\\j\\k\\a").get()));
+}
