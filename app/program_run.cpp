@@ -2,10 +2,10 @@
 
 #include "builtins/calling_protocol.h"
 #include "core/assertion.h"
+#include "core/definition_table.h"
 #include "core/error_report.h"
 #include "core/out_of_memory.h"
 #include "core/reducer.h"
-#include "core/definition_table.h"
 #include "front/definition_intake.h"
 #include "front/source_text.h"
 #include "middle/program_checks.h"

@@ -93,8 +93,9 @@ NodeRef operateLongAndShort(Operation op, const NodeRef& x, const NodeRef& y, bo
         return {};
     switch (op) {
     case Operation::plus: return addShortToLongAtom(longer, false, s);
-    case Operation::dash: return shortX ? addShortToLongAtom(y, true, a)  // a - y
-                                        : addShortToLongAtom(x, false, -b); // x - b
+    case Operation::dash:
+        return shortX ? addShortToLongAtom(y, true, a)    // a - y
+                      : addShortToLongAtom(x, false, -b); // x - b
     case Operation::mult: return multiplyAtomByShort(longer, s);
     default: return {};
     }
@@ -141,7 +142,8 @@ bool operateIntegers(Operation op, const Integer& a, const Integer& b, Integer& 
         if (a.magnitude.limbs.size() * lowBitsOf(b.magnitude) > (std::size_t{1} << 16) &&
             compareMagnitudes(a.magnitude, magnitudeFromUInt64(1)) > 0)
             return false;
-        if (b.magnitude.limbs.size() > 1 && compareMagnitudes(a.magnitude, magnitudeFromUInt64(1)) > 0)
+        if (b.magnitude.limbs.size() > 1 &&
+            compareMagnitudes(a.magnitude, magnitudeFromUInt64(1)) > 0)
             return false;
 #endif
         r = integerPower(Integer{false, a.magnitude}, b);

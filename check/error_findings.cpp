@@ -168,10 +168,11 @@ private:
         });
         keys.clear();
         for (const Node* b : binders) {
-            if (!keys.insert(definitionKeyView(atomTextOf(b))).second || keys.size() <= kLetterCount)
+            if (!keys.insert(definitionKeyView(atomTextOf(b))).second ||
+                keys.size() <= kLetterCount)
                 continue;
-            errors_.push_back({model_.placeOf(b, fallback), Severity::error,
-                               placeReport(key).message, "Place"});
+            errors_.push_back(
+                {model_.placeOf(b, fallback), Severity::error, placeReport(key).message, "Place"});
             return;
         }
     }

@@ -239,8 +239,7 @@ struct ArgumentWalker : DefinitionWalker {
             return;
         std::string takes = arity == 0 ? "no argument" : counted(arity, "argument");
         out.push_back({at, Severity::warning,
-                       quoted(key) + " takes " + takes + " but is given " +
-                           std::to_string(given) +
+                       quoted(key) + " takes " + takes + " but is given " + std::to_string(given) +
                            ": its result is a number or a string, not a function",
                        "builtin-arguments"});
     }

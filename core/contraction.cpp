@@ -194,8 +194,8 @@ Contraction contractUpdate(std::string_view s, Node* a1) {
 //   k c => k (")c" d)         for any other constant, with ")" as its entry meanwhile;
 //   k (f x1 .. xn) => k body[x1/p1 .. xn/pn]   for f = \p1 .. \pn body;
 //   k (s ..) => I "]s"        for a name s without a definition.
-Contraction contractName(std::string_view s, DefinitionTable::value_type* entry,
-                         Node* const* args, int count, Instantiation how) {
+Contraction contractName(std::string_view s, DefinitionTable::value_type* entry, Node* const* args,
+                         int count, Instantiation how) {
     if (entry == nullptr)
         return drop(marker(']', s));
     if (how == Instantiation::compiledTemplate && isLambdaForm(entry->second.get())) {

@@ -82,7 +82,7 @@ inline std::uint64_t lastDefinitionStamp = 0; // advanced by every change of any
 inline std::uint64_t currentGeneration() {
     return detail::lastDefinitionStamp;
 }
-OnceNames& onceNames();             // the process-wide once-names, made on first use
+OnceNames& onceNames(); // the process-wide once-names, made on first use
 
 // What a name stands for: its definition table entry and its built-in (either may be null).
 struct NameLookup {

@@ -94,8 +94,7 @@ public:
             if (n < 0) { // more arguments than the head takes
                 if (!focusOnConstantCall(a))
                     focusOnFunction(); // k (p a) => (B k (T a)) p
-            }
-            else if (n == 0)
+            } else if (n == 0)
                 stepSaturated();
             else
                 stepPartial(n);
@@ -339,7 +338,8 @@ private:
         for (int i = f.held - 1; i >= 0; --i)
             held[i] = frames_.pop().node;
         Node* definition = f.node;
-        settle(definition, resumeLet(definition, f.depth, held, f.held, v, unwound_, hold_, &parts_));
+        settle(definition,
+               resumeLet(definition, f.depth, held, f.held, v, unwound_, hold_, &parts_));
         releaseNode(definition);
     }
 

@@ -31,7 +31,7 @@ struct Instruction {
 };
 
 struct Template {
-    NodeRef definition; // the node it was compiled from; keeps the body's nodes alive
+    NodeRef definition;       // the node it was compiled from; keeps the body's nodes alive
     unsigned char letter = 0; // for a body compiled for one letter: that letter
     int parameters = 0;
     int spine = 0; // the applications on the body's spine that are rebuilt, at most Unwound::kMost
@@ -371,12 +371,14 @@ Node* substituteOne(Node* body, Node* value, unsigned char v) {
                 results.push(value);
             } else if (isLambdaForm(n)) {
                 const unsigned char w = firstByteOf(argumentOf(functionOf(n)));
-                const std::uint32_t hidden = w >= 'a' && w <= 'z' ? std::uint32_t{1} << (w - 'a') : 0;
+                const std::uint32_t hidden =
+                    w >= 'a' && w <= 'z' ? std::uint32_t{1} << (w - 'a') : 0;
                 frames.push({n, f.mask, Stage::lambda});
                 frames.push({argumentOf(n), f.mask & ~hidden, Stage::enter});
             } else if (isLetForm(n)) {
                 const unsigned char w = firstByteOf(letBinder(n));
-                const std::uint32_t hidden = w >= 'a' && w <= 'z' ? std::uint32_t{1} << (w - 'a') : 0;
+                const std::uint32_t hidden =
+                    w >= 'a' && w <= 'z' ? std::uint32_t{1} << (w - 'a') : 0;
                 frames.push({n, f.mask, Stage::let});
                 frames.push({argumentOf(n), f.mask & ~hidden, Stage::enter});
                 frames.push({letValue(n), f.mask, Stage::enter});
@@ -471,8 +473,7 @@ NodeRef selectFromSpine(const Template& t, Node* const* args, Unwound& unwound) 
     WorkStack<Node*>& results = resultStack();
     const Instruction* code = t.code.data();
     const auto build = [&](int k) {
-        runRange(code + t.argumentBegin[k], code + t.argumentEnd[k], args, results, false,
-                 nullptr);
+        runRange(code + t.argumentBegin[k], code + t.argumentEnd[k], args, results, false, nullptr);
         return results.pop();
     };
     for (int k = m; k > a0; --k)
@@ -591,8 +592,8 @@ bool anyHasFree(Node* const* values, int n, unsigned char v) {
 // comes out normal is contracted here: the value joins the values and the let's body is
 // taken; one whose value is still to be worked out leaves that value as the result, and
 // every value in `hold`.
-NodeRef descend(const Template* t, int depth, Node** values, int n, int ownedFrom,
-                Unwound& unwound, LetHold& hold, SpineParts* parts) {
+NodeRef descend(const Template* t, int depth, Node** values, int n, int ownedFrom, Unwound& unwound,
+                LetHold& hold, SpineParts* parts) {
     WorkStack<Node*>& results = resultStack();
     for (;;) {
         if (t->letValue == nullptr || anyHasFree(values, n, t->letLetter)) {
@@ -635,7 +636,8 @@ NodeRef instantiateDefinition(Node* definition, Node* const* args, int count, Un
                               LetHold& hold, SpineParts* parts) {
     const Template& t = templateOf(definition);
     if (t.parameters != count) {
-        hold.depth = LetHold::kNotInstantiated; // a name atom classified under an earlier definition
+        hold.depth =
+            LetHold::kNotInstantiated; // a name atom classified under an earlier definition
         return NodeRef();
     }
     if (t.letValue == nullptr) {

@@ -190,7 +190,8 @@ std::int64_t peakNodeCount();
 // A new application taking over one reference on each child; count 0, unclassified.
 inline Node* newApplicationNode(Node* function, Node* argument) {
     RILL_ASSERT(function != nullptr && argument != nullptr);
-    auto* app = static_cast<Application*>(detail::takeBlock(detail::applicationPool, sizeof(Application)));
+    auto* app =
+        static_cast<Application*>(detail::takeBlock(detail::applicationPool, sizeof(Application)));
     app->header = 0;
     app->function = function;
     app->argument = argument;

@@ -84,8 +84,7 @@ NodeRef stepSaturated(NodeRef k, NodeRef a) {
         if (isNormalNode(e))
             return contractFocusUnder(std::move(k), std::move(a)); // k ({ v e body), e normal
         // k ({ v e body) => (B k (\ v body)) e
-        NodeRef lambda =
-            apply(makeLetter('\\'), NodeRef(letBinder(an)), NodeRef(argumentOf(an)));
+        NodeRef lambda = apply(makeLetter('\\'), NodeRef(letBinder(an)), NodeRef(argumentOf(an)));
         return apply(plugFrame(std::move(k), std::move(lambda)), NodeRef(e));
     }
     Node* p = functionOf(an);
@@ -181,7 +180,7 @@ NodeRef step(NodeRef machine) {
         return focusOnFunction(std::move(k), std::move(a)); // k (p a) => (B k (T a)) p
     if (n == 0)
         return stepSaturated(std::move(k), std::move(a)); // a saturated focus
-    return stepPartial(std::move(k), std::move(a), n);     // a partial application
+    return stepPartial(std::move(k), std::move(a), n);    // a partial application
 }
 
 // k a => contract (k a), whatever the focus's head.

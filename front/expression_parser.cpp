@@ -21,7 +21,8 @@ constexpr CharSet kLevelSplits[kLastFoldingLevel + 1] = {
     CharSet("@ "), CharSet("+-:."), CharSet("*/%'"), CharSet("^"),
 };
 // Whether a folding level groups from the left (otherwise from the right).
-constexpr bool kFoldsLeft[kLastFoldingLevel + 1] = {false, false, true, false, false, true, true, true, false};
+constexpr bool kFoldsLeft[kLastFoldingLevel + 1] = {false, false, true, false, false,
+                                                    true,  true,  true, false};
 constexpr CharSet kComma{","};
 
 // The bit of each byte that splits at one of the folding levels (bit level), or is a prefix
@@ -223,8 +224,8 @@ private:
         }
     }
 
-    // The binder level: ";", backslash and "{" fold from the right; "{" takes the brace list up to its
-    // partner, and the piece after a brace group starts after the partner.
+    // The binder level: ";", backslash and "{" fold from the right; "{" takes the brace list up to
+    // its partner, and the piece after a brace group starts after the partner.
     bool parseSemicolonsLambdasBraces(std::size_t begin, std::size_t end) {
         splitPointsIn(text_, partners_, begin, end, kLevelSplits[1], points_);
         if (points_.empty())
@@ -266,8 +267,8 @@ private:
             tasks_.push_back(combineTask(TaskKind::Operator, ',', commas_[commas_.size() - 1 - k]));
     }
 
-    // The other folding levels: all characters of a level bind equally and the fold groups them; space
-    // and newline stand for plain application.
+    // The other folding levels: all characters of a level bind equally and the fold groups them;
+    // space and newline stand for plain application.
     bool parseFold(int level, std::size_t begin, std::size_t end) {
         splitPointsIn(text_, partners_, begin, end, kLevelSplits[level], points_);
         if (points_.empty())
@@ -297,8 +298,8 @@ private:
         return true;
     }
 
-    // The prefix-run level: each run of prefix characters inside a stretch of terms prefixes the terms up
-    // to the next run, and the prefixed piece is applied to what stands before it.
+    // The prefix-run level: each run of prefix characters inside a stretch of terms prefixes the
+    // terms up to the next run, and the prefixed piece is applied to what stands before it.
     bool parsePrefixRuns(std::size_t begin, std::size_t end) {
         points_.clear();
         std::size_t at = findTopLevelIn(text_, partners_, begin, end, kPrefixOperators);

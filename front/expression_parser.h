@@ -22,18 +22,18 @@ namespace rill {
 // The twelve precedence levels, loosest first. Levels 1 to 8 split at their characters and
 // fold the pieces, from the right or from the left; the others take prefix characters off or
 // cut the terms.
-inline constexpr int kBinderLevel = 1;       // ";", backslash, "{" (with its brace list); right
-inline constexpr int kLineLevel = 2;         // "?", newline (plain application); left
-inline constexpr int kLogicLevel = 3;        // "&", "|"; right
-inline constexpr int kComparisonLevel = 4;   // "=", "<", ">", "#"; right
-inline constexpr int kApplicationLevel = 5;  // "@", space (plain application); left
-inline constexpr int kSumLevel = 6;          // "+", "-", ":", "."; left
-inline constexpr int kProductLevel = 7;      // "*", "/", "%", "'"; left
-inline constexpr int kPowerLevel = 8;        // "^"; right
-inline constexpr int kPostfixLevel = 9;      // a prefix character after the text: postfix
+inline constexpr int kBinderLevel = 1;         // ";", backslash, "{" (with its brace list); right
+inline constexpr int kLineLevel = 2;           // "?", newline (plain application); left
+inline constexpr int kLogicLevel = 3;          // "&", "|"; right
+inline constexpr int kComparisonLevel = 4;     // "=", "<", ">", "#"; right
+inline constexpr int kApplicationLevel = 5;    // "@", space (plain application); left
+inline constexpr int kSumLevel = 6;            // "+", "-", ":", "."; left
+inline constexpr int kProductLevel = 7;        // "*", "/", "%", "'"; left
+inline constexpr int kPowerLevel = 8;          // "^"; right
+inline constexpr int kPostfixLevel = 9;        // a prefix character after the text: postfix
 inline constexpr int kLeadingPrefixLevel = 10; // a prefix character before the text
-inline constexpr int kPrefixRunLevel = 11;   // runs of prefix characters among the terms
-inline constexpr int kTermLevel = 12;        // juxtaposed terms and call lists; left
+inline constexpr int kPrefixRunLevel = 11;     // runs of prefix characters among the terms
+inline constexpr int kTermLevel = 12;          // juxtaposed terms and call lists; left
 
 // The loosest and the tightest level, and the last of the folding levels.
 inline constexpr int kLoosestLevel = kBinderLevel;

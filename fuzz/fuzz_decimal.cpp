@@ -11,11 +11,10 @@
 #include "builtins/decimal_integers.h"
 #include "fuzz/fuzz_run.h"
 
-#include <fuzzer/FuzzedDataProvider.h>
-
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <fuzzer/FuzzedDataProvider.h>
 #include <string>
 
 namespace {
@@ -179,7 +178,7 @@ void checkLong(FuzzedDataProvider& in) {
         FUZZ_CHECK(call(builtin_over, "over", product, b) == a);
         const std::string q = call(builtin_over, "over", a, b);
         const std::string r = call(builtin_cent, "cent", a, b);
-        FUZZ_CHECK(r[0] != '0' || r == "0");                // never negative
+        FUZZ_CHECK(r[0] != '0' || r == "0");                  // never negative
         FUZZ_CHECK(call(builtin_less, "less", r, mb) == "K"); // below |b|
         if (b == mb)
             FUZZ_CHECK(call(builtin_plus, "plus", call(builtin_mult, "mult", b, q), r) == a);

@@ -49,7 +49,8 @@ NodeRef popOne(std::vector<NodeRef>& results) {
 // The binder of a pair let: an application of two atoms that are both valid names.
 bool isPairBinder(const Node* v) {
     return !isAtomNode(v) && isAtomNode(functionOf(v)) && isAtomNode(argumentOf(v)) &&
-           isDefinitionName(atomTextOf(functionOf(v))) && isDefinitionName(atomTextOf(argumentOf(v)));
+           isDefinitionName(atomTextOf(functionOf(v))) &&
+           isDefinitionName(atomTextOf(argumentOf(v)));
 }
 
 // True when the binder is a valid name whose key is the name.

@@ -17,9 +17,9 @@ namespace rill {
 
 // What the trace tells beyond the built-in calls that answered "Z" and the profile.
 struct StoryOptions {
-    bool calls = false;          // every built-in call with its result
-    bool instantiations = false; // every definition instantiated, with its arguments
-    bool steps = false;          // every machine step, with its focus
+    bool calls = false;             // every built-in call with its result
+    bool instantiations = false;    // every definition instantiated, with its arguments
+    bool steps = false;             // every machine step, with its focus
     std::uint64_t lineLimit = 1000; // lines of events at most (0: no limit)
     std::size_t width = 80;         // bytes of one term's text at most
 };

@@ -4,12 +4,12 @@
 #include "core/reducer.h"
 
 #include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <string_view>
+#include <unistd.h>
 
 namespace rill {
 

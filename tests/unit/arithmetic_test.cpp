@@ -73,7 +73,10 @@ std::string boundaryOperand(std::mt19937_64& rng) {
     std::string t(n, '9');
     switch (rng() % 4) {
     case 0: break;
-    case 1: t.assign(n, '0'); t[0] = '1'; break;
+    case 1:
+        t.assign(n, '0');
+        t[0] = '1';
+        break;
     default:
         for (char& c : t)
             c = static_cast<char>('0' + rng() % 10);
@@ -156,7 +159,9 @@ TEST(ArithmeticIntegers, RunningResultsAgreeWithAComputationFromTheDigits) {
 }
 
 TEST(ArithmeticIntegers, ADigitTextWithAStrayByteIsNoInteger) {
-    const std::string withNul("1\0" "2", 3);
+    const std::string withNul("1\0"
+                              "2",
+                              3);
     EXPECT_EQ(run(builtin_plus, makeAtom(std::string_view(withNul)), a("1")), "Z");
     EXPECT_EQ(run(builtin_less, makeAtom(std::string_view(withNul)), a("1")), "Z");
     for (Fn f : {builtin_plus, builtin_dash, builtin_mult, builtin_over, builtin_cent}) {

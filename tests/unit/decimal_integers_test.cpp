@@ -104,7 +104,8 @@ std::string naiveSubtract(const std::string& a, const std::string& b) { // a >= 
     std::string r = a;
     int borrow = 0;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        int d = (a[a.size() - 1 - i] - '0') - borrow - (i < b.size() ? b[b.size() - 1 - i] - '0' : 0);
+        int d =
+            (a[a.size() - 1 - i] - '0') - borrow - (i < b.size() ? b[b.size() - 1 - i] - '0' : 0);
         borrow = d < 0;
         r[a.size() - 1 - i] = static_cast<char>('0' + (d + 10) % 10);
     }
@@ -153,8 +154,14 @@ std::string patternedDigits(std::mt19937_64& rng, std::size_t n) {
     switch (rng() % 5) {
     case 0: s = std::string(n, '9'); break;
     case 1: s = std::string(1, '1').append(n - 1, '0'); break;
-    case 2: s = std::string(n, '9'); s[rng() % n] = static_cast<char>('0' + rng() % 9); break;
-    case 3: s = std::string(1, '1').append(n - 1, '0'); s[n - 1 - rng() % n] = '1'; break;
+    case 2:
+        s = std::string(n, '9');
+        s[rng() % n] = static_cast<char>('0' + rng() % 9);
+        break;
+    case 3:
+        s = std::string(1, '1').append(n - 1, '0');
+        s[n - 1 - rng() % n] = '1';
+        break;
     default: s = randomDigits(rng, n); break;
     }
     if (s[0] == '0')
@@ -164,8 +171,8 @@ std::string patternedDigits(std::mt19937_64& rng, std::size_t n) {
 
 // Lengths around the limb and word boundaries, and some beyond.
 std::size_t interestingLength(std::mt19937_64& rng) {
-    static const std::size_t lengths[] = {1,  2,  7,  8,  9,  10, 15, 16, 17, 18,
-                                          19, 20, 24, 25, 26, 27, 28, 32, 33, 64, 65};
+    static const std::size_t lengths[] = {1,  2,  7,  8,  9,  10, 15, 16, 17, 18, 19,
+                                          20, 24, 25, 26, 27, 28, 32, 33, 64, 65};
     return rng() % 3 == 0 ? 1 + rng() % 120 : lengths[rng() % std::size(lengths)];
 }
 
@@ -563,17 +570,26 @@ TEST(DigitTexts, WrittenDigitsMatchTheLimbsPrintedOneByOne) {
 
 TEST(IntegerAtoms, ShortReadingTakesCanonicalTextsOfAtMostEighteenDigits) {
     const std::pair<const char*, std::int64_t> readable[] = {
-        {"0", 0}, {"7", 7}, {"07", -7}, {"999999999999999999", 999999999999999999}, {"0999999999999999999", -999999999999999999}, {"100", 100}};
+        {"0", 0},
+        {"7", 7},
+        {"07", -7},
+        {"999999999999999999", 999999999999999999},
+        {"0999999999999999999", -999999999999999999},
+        {"100", 100}};
     for (auto [text, value] : readable) {
         std::int64_t v = 1;
         EXPECT_TRUE(readShortInteger(makeAtom(text).get(), v)) << text;
         EXPECT_EQ(v, value) << text;
     }
     std::int64_t v = 0;
-    for (const char* text : {"00", "007", "1000000000000000000", "01000000000000000000", "12a",
-                             "K", "[12]", "x"})
+    for (const char* text :
+         {"00", "007", "1000000000000000000", "01000000000000000000", "12a", "K", "[12]", "x"})
         EXPECT_FALSE(readShortInteger(makeAtom(text).get(), v)) << text;
-    EXPECT_FALSE(readShortInteger(makeAtom(std::string_view("1\0" "2", 3)).get(), v));
+    EXPECT_FALSE(readShortInteger(makeAtom(std::string_view("1\0"
+                                                            "2",
+                                                            3))
+                                      .get(),
+                                  v));
     EXPECT_FALSE(readShortInteger(apply(makeAtom("J"), makeAtom("K"), makeAtom("K")).get(), v));
 }
 
@@ -594,7 +610,8 @@ TEST(IntegerAtoms, OrderOfTextsAgreesWithTheOrderOfNumbers) {
             b[a.size() - 1 - rng() % (a.size() - first - 1)] = static_cast<char>('0' + rng() % 10);
         }
         int order = 2;
-        ASSERT_TRUE(compareIntegerAtoms(makeAtom(a).get(), makeAtom(b).get(), order)) << a << " " << b;
+        ASSERT_TRUE(compareIntegerAtoms(makeAtom(a).get(), makeAtom(b).get(), order))
+            << a << " " << b;
         const Integer x = parse(a), y = parse(b);
         EXPECT_EQ(order, isLess(x, y) ? -1 : isEqual(x, y) ? 0 : 1) << a << " " << b;
     }
@@ -611,7 +628,11 @@ TEST(IntegerAtoms, AddingAShortNumberToALongTextAgreesWithTheReference) {
         std::string x = patternedDigits(rng, 19 + rng() % 50);
         if (rng() % 2)
             x = "0" + x;
-        const std::int64_t shorts[] = {0, 1, -1, 999999999999999999, -999999999999999999,
+        const std::int64_t shorts[] = {0,
+                                       1,
+                                       -1,
+                                       999999999999999999,
+                                       -999999999999999999,
                                        static_cast<std::int64_t>(rng() % 1000000000000000000)};
         std::int64_t v = shorts[rng() % std::size(shorts)];
         if (rng() % 2)
@@ -691,7 +712,9 @@ TEST(IntegerAtoms, KeptLimbsReadAsTheTextsTheyStandFor) {
             ASSERT_EQ(decimalText(x), atomText(acc)) << k;
         }
         switch (rng() % 4) {
-        case 0: acc = multiplyAtomByShort(acc, 1 + static_cast<std::int64_t>(rng() % 100000)); break;
+        case 0:
+            acc = multiplyAtomByShort(acc, 1 + static_cast<std::int64_t>(rng() % 100000));
+            break;
         case 1: acc = makeIntegerAtom(multiplyIntegers(x, parse("0123456789123456789123"))); break;
         case 2: {
             NodeRef r = addShortToLongAtom(acc, rng() % 2, static_cast<std::int64_t>(rng() % 1000));

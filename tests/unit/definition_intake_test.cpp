@@ -234,7 +234,7 @@ TEST(DefinitionParts, TheOnceFormWrapsItsValueInI) {
 
 TEST(DefinitionParts, PartsThatDefineNothingArePassedOver) {
     DefinitionPart part;
-    EXPECT_FALSE(readPart("y z", part));       // no backslash at the top
+    EXPECT_FALSE(readPart("y z", part));        // no backslash at the top
     EXPECT_FALSE(readPart("foo2\\a\\a", part)); // the name part is (foo 2)
     EXPECT_FALSE(readPart("[ab]\\a\\a", part)); // not a valid name
     EXPECT_FALSE(readPart("(x y)()\\5", part)); // a once form whose name is no atom
@@ -244,11 +244,13 @@ TEST(DefinitionParts, PartsThatDefineNothingArePassedOver) {
 TEST(DefinitionParts, OnlyLettersBinderHeadsAndBuiltInsAreRefused) {
     const ErrorReport letter = checkDefinableKey("a");
     EXPECT_EQ(letter.type, "Lower");
-    EXPECT_EQ(letter.message, "Single lowercase letters (a) cannot be defined as global variables.");
+    EXPECT_EQ(letter.message,
+              "Single lowercase letters (a) cannot be defined as global variables.");
     for (const char* key : {"\\", "{", "plus"}) {
         const ErrorReport built = checkDefinableKey(key);
         EXPECT_EQ(built.type, "Built") << key;
-        EXPECT_EQ(built.message, "Built in function [" + std::string(key) + "] cannot be re-defined.");
+        EXPECT_EQ(built.message,
+                  "Built in function [" + std::string(key) + "] cannot be re-defined.");
     }
     for (const char* key : {"_", "ab", "K", "+"})
         EXPECT_TRUE(isEmpty(checkDefinableKey(key))) << key;

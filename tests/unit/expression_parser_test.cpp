@@ -373,7 +373,8 @@ TEST(AtomCache, KeepsItsAtomsApartAsItGrows) {
     for (int k = 0; k < 5000; ++k)
         made.push_back(atoms.atomOf(std::string(1, 'n').append(std::to_string(k))));
     for (int k = 0; k < 5000; ++k)
-        ASSERT_EQ(atoms.atomOf(std::string(1, 'n').append(std::to_string(k))).get(), made[k].get()) << k;
+        ASSERT_EQ(atoms.atomOf(std::string(1, 'n').append(std::to_string(k))).get(), made[k].get())
+            << k;
 }
 
 // --- Where atoms stand ------------------------------------------------------------------------

@@ -80,7 +80,8 @@ TEST(Guide, OperatorTableHasEveryOperatorCharacter) {
     // The characters that split expressions, each written in code in some row of the table.
     for (const char* op : {";", "\\", "{", "?", "&", "\\|", "=", "<", ">", "#",  "@", "+", "-",
                            ":", ".",  "*", "/", "%", "'",   "^", "~", "!", "\"", "$", "`"}) {
-        const std::string code = op[0] == '`' ? "`` ` ``" : std::string(1, '`').append(op).append("`");
+        const std::string code =
+            op[0] == '`' ? "`` ` ``" : std::string(1, '`').append(op).append("`");
         EXPECT_NE(operators.find(code), std::string::npos) << "operator " << op;
     }
 }

@@ -111,7 +111,7 @@ TEST_F(InstantiationTemplate, BuildsWhatTheSubstitutionWalkBuilds) {
 
 TEST_F(InstantiationTemplate, ABinderHidesItsLetterFromItsBody) {
     expectSameAsWalk("x\\y\\(x\\x y)(y\\x y)", {"1", "2"});
-    expectSameAsWalk("x\\y\\x{x+y}(x*y)", {"1", "2"});  // the let's value sees the outer x
+    expectSameAsWalk("x\\y\\x{x+y}(x*y)", {"1", "2"}); // the let's value sees the outer x
     expectSameAsWalk("x\\y\\y{x+y}(x*y)", {"1", "2"});
 }
 

@@ -3,9 +3,9 @@
 #include "front/expression_parser.h"
 #include "trace/term_text.h"
 
-#include <gtest/gtest.h>
-
 #include <string>
+
+#include <gtest/gtest.h>
 
 using namespace rill;
 
@@ -18,9 +18,9 @@ std::string traced(const char* source, std::size_t width = 200) {
 } // namespace
 
 TEST(TermText, CallsOperatorsFunctionsAndLetsReadAsTheyAreWritten) {
-    for (const char* source : {"fwrite(cape([a b]),1,rank(x),stdout)", "(a+(b*c))",
-                               "((a-b)-c)", "map((x\\(x*x)),l)", "(v{getchar}(v+1))",
-                               "K(seq(out([hi]),0))", "V(1,V(2,K(K)))"}) {
+    for (const char* source :
+         {"fwrite(cape([a b]),1,rank(x),stdout)", "(a+(b*c))", "((a-b)-c)", "map((x\\(x*x)),l)",
+          "(v{getchar}(v+1))", "K(seq(out([hi]),0))", "V(1,V(2,K(K)))"}) {
         EXPECT_EQ(traced(source), source);
     }
 }
