@@ -44,10 +44,6 @@ const Node* below(const Node* frame) {
 // argument, and no head takes more than a dozen.
 constexpr int kMostFramesTaken = 64;
 
-bool isFailure(const Node* result) {
-    return isAtomNode(result) && atomBytes(result)[0] == 'Z' && atomBytes(result)[1] == '\0';
-}
-
 // The Prelude's combinators and operators have one-byte names; a built-in that fails inside
 // one is reported with the program's definition that used it.
 bool isPreludeName(std::string_view name) {
@@ -246,7 +242,7 @@ void RunStory::builtinCalled(const NodeRef& call) {
     }
     while (!isAtomNode(head))
         head = functionOf(head);
-    kept.name = nameId({atomBytes(head), measureText(head)});
+    kept.name = nameId(atomTextOf(head));
     // Counted before the built-in runs: exit does not come back.
     ++calls_[kept.name].total;
 }
@@ -272,7 +268,7 @@ void RunStory::builtinAnswered(const NodeRef& result) {
     if (callDepth_ == 0)
         return;
     Call& call = callsUnderWay_[--callDepth_];
-    const bool failed = isFailure(result.get());
+    const bool failed = isOneByteAtomOf(result.get(), 'Z');
     const bool first = failed && failures_ == 0;
     if (failed) {
         ++failures_;

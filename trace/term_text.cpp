@@ -37,7 +37,7 @@ void appendShown(std::string_view text, std::string& out, std::size_t limit) {
 }
 
 void appendAtom(const Node* atom, std::string& out, std::size_t limit) {
-    const std::string_view text(atomBytes(atom), measureText(atom));
+    const std::string_view text = atomTextOf(atom);
     const auto first = text.empty() ? 0 : static_cast<unsigned char>(text[0]);
     if (text.empty() || first == ')' || first == ']') {
         out += "()";
